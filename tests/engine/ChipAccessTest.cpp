@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "engine/RegisterMap.h"
+#include "support/EngineFixture.h"
+
+namespace vorpline::test {
+namespace {
+
+class ChipAccess : public EngineFixture {};
+
+TEST_F(ChipAccess, BanksAndShadow) {
+    chip.WriteRegister(0x1FF, 0x5A);
+    ASSERT_EQ(backend.writes.size(), 1u);
+    EXPECT_EQ(backend.writes[0].bank, 1);
+    EXPECT_EQ(backend.writes[0].address, 0xFF);
+    EXPECT_EQ(chip.ReadRegister(0x1FF), 0x5A);
+    chip.WriteRegister(0x0A0, 0x11, 7);
+    EXPECT_EQ(backend.writes[1].bank, 0);
+    EXPECT_EQ(backend.writes[1].extraDelay, 7);
+}
+
+TEST_F(ChipAccess, IllegalRegistersAreRefusedUntouched) {
+    auto shadow = chip.RegisterShadow();
+    try {
+        chip.WriteRegister(0x200, 1);
+        FAIL() << "no exception";
+    } catch (const RegisterError& e) {
+        EXPECT_STREQ(e.what(), "Write illegal OPL3 register [512]");
+    }
+    try {
+        chip.ReadRegister(600);
+        FAIL() << "no exception";
+    } catch (const RegisterError& e) {
+        EXPECT_STREQ(e.what(), "Read illegal OPL3 register [600]");
+    }
+    EXPECT_TRUE(backend.writes.empty());
+    EXPECT_EQ(chip.RegisterShadow(), shadow);
+}
+
+class XorBender : public RegisterBender {
+public:
+    uint8_t BendRegister(uint8_t address) override { return address ^ 0x03; }
+    uint8_t BendData(uint8_t value) override { return value ^ 0xFF; }
+};
+
+TEST(ChipAccessBend, BankFollowsUnbentRegisterAndShadowHoldsWhatWasSent) {
+    RecordingBackend backend;
+    VirtualTimerService timers;
+    XorBender bender;
+    OPL3 chip(backend, timers, {}, &bender);
+    backend.writes.clear();
+    chip.WriteRegister(0x1A0, 0x0F);
+    ASSERT_EQ(backend.writes.size(), 1u);
+    EXPECT_EQ(backend.writes[0].bank, 1);
+    EXPECT_EQ(backend.writes[0].address, 0xA3);
+    EXPECT_EQ(backend.writes[0].value, 0xF0);
+    EXPECT_EQ(chip.ReadRegister(0x1A0), 0xF0);
+}
+
+TEST(ChipReset, FullResetSequence) {
+    RecordingBackend backend;
+    VirtualTimerService timers;
+    OPL3 chip(backend, timers, {});
+    const auto& w = backend.writes;
+    // Interleaved clear of both banks from 0x04 to 0xF5.
+    ASSERT_GT(w.size(), 2u * (0xF5 - 0x04 + 1));
+    EXPECT_EQ(w[0].Register(), 0x004);
+    EXPECT_EQ(w[1].Register(), 0x104);
+    EXPECT_EQ(w[2].Register(), 0x005);
+    size_t clear = 2 * (0xF5 - 0x04 + 1);
+    EXPECT_EQ(w[clear - 1].Register(), 0x1F5);
+    EXPECT_EQ(w[clear].Register(), 0x105);
+    EXPECT_EQ(w[clear].value, 0x01);
+    EXPECT_EQ(w[clear + 1].Register(), 0x104);
+    EXPECT_EQ(w[clear + 1].value, 0x3F);
+    EXPECT_EQ(w[clear + 2].Register(), 0x0BD);
+    EXPECT_EQ(w[clear + 2].value, 0x00);
+    // Every operator gets release rate 15, every channel key-off and F-number 0.
+    for (uint16_t slot : kSlotOffsetTable) {
+        EXPECT_EQ(chip.ReadRegister(0x80 + slot), 0x0F) << slot;
+    }
+    EXPECT_EQ(w.size(), clear + 3 + 36 + 36);
+}
+
+TEST(ChipReset, DrumModeLeavesRhythmReleasesAlone) {
+    RecordingBackend backend;
+    VirtualTimerService timers;
+    OPL3 chip(backend, timers, {.drumMode = true});
+    EXPECT_EQ(chip.ReadRegister(0xBD), 0x20);
+    for (uint16_t reg = 0x90; reg <= 0x95; ++reg) {
+        EXPECT_EQ(backend.ValuesOf(reg), std::vector<uint8_t>{0}) << "only the clear: " << reg;
+    }
+    EXPECT_EQ(chip.ReadRegister(0x190), 0x0F);
+    EXPECT_EQ(chip.Part(OPL3::kPart56).Limit(), 3);
+}
+
+TEST_F(ChipAccess, SoftResetKeepsPatchAndSilences) {
+    chip.ApplyPatch(SustainedPatch(), Ext());
+    pitch.NoteOn(0, 60, 100);
+    pitch.NoteOn(1, 64, 100);
+    uint8_t attack = chip.ReadRegister(0x60);
+    chip.ResetChip(false);
+    EXPECT_EQ(chip.ReadRegister(0x60), attack);
+    EXPECT_FALSE(KeyOn(0, 0));
+    EXPECT_FALSE(KeyOn(1, 0));
+    EXPECT_EQ(chip.Part(0).Count(), 0);
+    EXPECT_EQ(chip.Part(0).Voice(0).note, VoicePart::kNoNote);
+}
+
+} // namespace
+} // namespace vorpline::test

@@ -1,0 +1,314 @@
+#include "midi/StandardMidiFile.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace vorpline {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using ::testing::HasSubstr;
+
+void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+Bytes Be32(uint32_t v) {
+    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
+}
+
+Bytes Vlq(uint32_t v) {
+    Bytes out{uint8_t(v & 0x7F)};
+    while (v >>= 7) {
+        out.insert(out.begin(), uint8_t(0x80 | (v & 0x7F)));
+    }
+    return out;
+}
+
+Bytes Chunk(const char* type, const Bytes& body) {
+    Bytes out(type, type + 4);
+    Append(out, Be32(uint32_t(body.size())));
+    Append(out, body);
+    return out;
+}
+
+Bytes Header(uint16_t format, uint16_t tracks, uint16_t division) {
+    return Chunk("MThd", {uint8_t(format >> 8), uint8_t(format), uint8_t(tracks >> 8),
+                          uint8_t(tracks), uint8_t(division >> 8), uint8_t(division)});
+}
+
+// Track body: events are (delta ticks, raw bytes after the delta).
+Bytes Track(std::initializer_list<std::pair<uint32_t, Bytes>> events, bool endOfTrack = true) {
+    Bytes body;
+    for (const auto& [delta, bytes] : events) {
+        Append(body, Vlq(delta));
+        Append(body, bytes);
+    }
+    if (endOfTrack) {
+        Append(body, {0x00, 0xFF, 0x2F, 0x00});
+    }
+    return Chunk("MTrk", body);
+}
+
+Bytes Tempo(uint32_t usPerQuarter) {
+    return {0xFF, 0x51, 0x03, uint8_t(usPerQuarter >> 16), uint8_t(usPerQuarter >> 8),
+            uint8_t(usPerQuarter)};
+}
+
+Bytes File(uint16_t format, uint16_t division, std::initializer_list<Bytes> tracks) {
+    Bytes out = Header(format, uint16_t(tracks.size()), division);
+    for (const Bytes& t : tracks) {
+        Append(out, t);
+    }
+    return out;
+}
+
+StandardMidiFile ParseBytes(const Bytes& bytes) { return StandardMidiFile::Parse(bytes, "t.mid"); }
+
+std::string ErrorOf(const Bytes& bytes) {
+    try {
+        ParseBytes(bytes);
+    } catch (const MidiFileError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST(StandardMidiFileTest, Format0ReadsEveryChannelMessageKindAtDefaultTempo) {
+    const Bytes file = File(0, 480,
+                            {Track({{0, {0x90, 60, 100}},
+                                    {480, {0x80, 60, 64}},
+                                    {0, {0xA1, 61, 30}},
+                                    {240, {0xB2, 7, 90}},
+                                    {0, {0xC3, 5}},
+                                    {0, {0xD4, 77}},
+                                    {960, {0xE5, 0x00, 0x40}}})});
+    const StandardMidiFile midi = ParseBytes(file);
+    EXPECT_EQ(midi.Format(), 0);
+    EXPECT_EQ(midi.TrackCount(), 1);
+    EXPECT_EQ(midi.TicksPerQuarter(), 480);
+    const auto& e = midi.Events();
+    ASSERT_EQ(e.size(), 7u);
+    const uint8_t expected[7][3] = {{0x90, 60, 100}, {0x80, 60, 64}, {0xA1, 61, 30},
+                                    {0xB2, 7, 90},   {0xC3, 5, 0},   {0xD4, 77, 0},
+                                    {0xE5, 0x00, 0x40}};
+    const double seconds[7] = {0.0, 0.5, 0.5, 0.75, 0.75, 0.75, 1.75};
+    for (size_t i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(e[i].status, expected[i][0]);
+        EXPECT_EQ(e[i].data1, expected[i][1]);
+        EXPECT_EQ(e[i].data2, expected[i][2]);
+        EXPECT_DOUBLE_EQ(e[i].seconds, seconds[i]);
+        EXPECT_EQ(e[i].track, 0);
+    }
+    EXPECT_EQ(e[6].tick, 1680u);
+    EXPECT_DOUBLE_EQ(midi.DurationSeconds(), 1.75);
+}
+
+TEST(StandardMidiFileTest, RunningStatusRepeatsStatusAndKeepsVelocityZeroNoteOn) {
+    // Running status also survives the meta and sysex events in between.
+    const Bytes file = File(0, 96,
+                            {Track({{0, {0x91, 60, 90}},
+                                    {0, {62, 91}},
+                                    {0, {0xFF, 0x01, 0x02, 'h', 'i'}},
+                                    {0, {0xF0, 0x03, 0x7E, 0x01, 0xF7}},
+                                    {96, {60, 0}},
+                                    {0, {0xC1, 9}},
+                                    {0, {10}}})});
+    const auto& e = ParseBytes(file).Events();
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_EQ(e[1].status, 0x91);
+    EXPECT_EQ(e[1].data1, 62);
+    EXPECT_EQ(e[1].data2, 91);
+    EXPECT_EQ(e[2].status, 0x91); // note-on with velocity 0 stays a note-on
+    EXPECT_EQ(e[2].data1, 60);
+    EXPECT_EQ(e[2].data2, 0);
+    EXPECT_DOUBLE_EQ(e[2].seconds, 0.5);
+    EXPECT_EQ(e[4].status, 0xC1); // one data byte under running status
+    EXPECT_EQ(e[4].data1, 10);
+    EXPECT_EQ(e[4].data2, 0);
+}
+
+TEST(StandardMidiFileTest, Format1MergesTracksStablyAndAppliesTempoFromAnyTrack) {
+    // 480 ticks per quarter; track 2 halves the quarter note at tick 960.
+    const Bytes file = File(1, 480,
+                            {Track({{0, Tempo(500000)}}),
+                             Track({{480, {0x90, 60, 100}},
+                                    {480, {0x80, 60, 0}},
+                                    {480, {0x90, 62, 100}}}),
+                             Track({{960, Tempo(250000)}, {0, {0x91, 70, 80}}, {960, {0x81, 70, 0}}})});
+    const StandardMidiFile midi = ParseBytes(file);
+    EXPECT_EQ(midi.Format(), 1);
+    EXPECT_EQ(midi.TrackCount(), 3);
+    const auto& e = midi.Events();
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_EQ(e[0].track, 1);
+    EXPECT_DOUBLE_EQ(e[0].seconds, 0.5);
+    // Same tick in tracks 1 and 2: track order decides.
+    EXPECT_EQ(e[1].track, 1);
+    EXPECT_EQ(e[1].status, 0x80);
+    EXPECT_DOUBLE_EQ(e[1].seconds, 1.0);
+    EXPECT_EQ(e[2].track, 2);
+    EXPECT_EQ(e[2].status, 0x91);
+    EXPECT_DOUBLE_EQ(e[2].seconds, 1.0);
+    EXPECT_EQ(e[3].track, 1);
+    EXPECT_DOUBLE_EQ(e[3].seconds, 1.25);
+    EXPECT_EQ(e[4].track, 2);
+    EXPECT_DOUBLE_EQ(e[4].seconds, 1.5);
+    EXPECT_DOUBLE_EQ(midi.DurationSeconds(), 1.5);
+}
+
+TEST(StandardMidiFileTest, SmpteDivisionUsesFixedTickLengthAndSkipsForeignChunks) {
+    // -25 frames per second, 40 ticks per frame: 1000 ticks per second whatever the tempo.
+    Bytes file = Header(0, 1, 0xE728);
+    Append(file, Chunk("XFIH", {1, 2, 3}));
+    Append(file, Track({{0, Tempo(100000)}, {1500, {0x90, 60, 1}}}));
+    const StandardMidiFile midi = ParseBytes(file);
+    EXPECT_EQ(midi.TicksPerQuarter(), 0);
+    ASSERT_EQ(midi.Events().size(), 1u);
+    EXPECT_DOUBLE_EQ(midi.Events()[0].seconds, 1.5);
+
+    const Bytes dropFrame = File(0, 0xE350, {Track({{2997, {0x90, 1, 1}}})}); // -29, 80
+    EXPECT_NEAR(ParseBytes(dropFrame).Events()[0].seconds, 2997.0 / (80 * 30000.0 / 1001.0),
+                1e-12);
+}
+
+TEST(StandardMidiFileTest, LoadReadsFilesAndNamesThemInErrors) {
+    const std::string path =
+        ::testing::TempDir() + "/smf-" + std::to_string(::getpid()) + ".mid";
+    const Bytes bytes = File(0, 96, {Track({{96, {0x90, 60, 100}}})});
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+    const StandardMidiFile midi = StandardMidiFile::Load(path);
+    std::remove(path.c_str());
+    ASSERT_EQ(midi.Events().size(), 1u);
+    EXPECT_DOUBLE_EQ(midi.Events()[0].seconds, 0.5);
+
+    try {
+        StandardMidiFile::Load(path);
+        FAIL() << "missing file loaded";
+    } catch (const MidiFileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr(path + ": cannot open"));
+    }
+}
+
+TEST(StandardMidiFileTest, MalformedFilesGiveClearErrors) {
+    const Bytes good = File(1, 96, {Track({{0, {0x90, 60, 100}}}), Track({{0, {0x80, 60, 0}}})});
+    Bytes cutInTrack2(good.begin(), good.end() - 3);
+    Bytes vlqTooLong = Header(0, 1, 96);
+    Append(vlqTooLong, Chunk("MTrk", {0x81, 0x82, 0x83, 0x84, 0x05, 0x90, 60, 1}));
+    Bytes missingData = Header(0, 1, 96);
+    Append(missingData, Chunk("MTrk", {0x00, 0x90, 60}));
+    Bytes shortTempo = Header(0, 1, 96);
+    Append(shortTempo, Chunk("MTrk", {0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}));
+    Bytes metaTooLong = Header(0, 1, 96);
+    Append(metaTooLong, Chunk("MTrk", {0x00, 0xFF, 0x01, 0x7F, 'x'}));
+    Bytes hugeChunk = Header(0, 1, 96);
+    Append(hugeChunk, Bytes{'M', 'T', 'r', 'k', 0xFF, 0xFF, 0xFF, 0xF0, 0x00});
+    Bytes junk = Header(0, 1, 96);
+    Append(junk, Bytes{0x00, 0x01, 0x02, 0x03, 0, 0, 0, 0});
+
+    const std::vector<std::pair<Bytes, std::string>> cases = {
+        {{}, "t.mid: empty file"},
+        {{'M', 'T', 'h', 'd', 0, 0}, "no MThd header"},
+        {{'R', 'I', 'F', 'F', 0, 0, 0, 4, 'W', 'A', 'V', 'E'}, "no MThd header"},
+        {{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0}, "truncated header chunk"},
+        {File(2, 96, {Track({})}), "format 2"},
+        {File(0, 0, {Track({})}), "division of 0"},
+        {Header(0, 1, 96), "file ends before track chunk 1 of 1"},
+        {cutInTrack2, "truncated track chunk 2"},
+        {hugeChunk, "truncated track chunk 1"},
+        {junk, "garbage where a chunk should start"},
+        {File(0, 96, {Track({{0, {60, 100}}})}), "data byte 0x3C without a preceding status"},
+        {vlqTooLong, "longer than 4 bytes"},
+        {missingData, "runs past the end of the track chunk"},
+        {File(0, 96, {Track({{0, {0x90, 0x91, 1}}})}), "status byte 0x91 where a data byte"},
+        {File(0, 96, {Track({{0, {0xF4}}})}), "unexpected status byte 0xF4"},
+        {shortTempo, "tempo event of 2 bytes"},
+        {metaTooLong, "meta event of 127 bytes runs past"},
+        {File(0, 0xE528, {Track({})}), "unsupported SMPTE frame rate 27"},
+    };
+    for (const auto& [bytes, message] : cases) {
+        SCOPED_TRACE(message);
+        const std::string error = ErrorOf(bytes);
+        EXPECT_THAT(error, HasSubstr(message));
+        EXPECT_EQ(error.rfind("t.mid: ", 0), 0u) << error;
+    }
+}
+
+// Hostile input must end in a MidiFileError or a sane result, never a crash or another
+// exception; run under the sanitizers this also proves nothing is read out of bounds.
+void ParseHostile(const Bytes& bytes) {
+    try {
+        const StandardMidiFile midi = ParseBytes(bytes);
+        const auto& e = midi.Events();
+        for (size_t i = 1; i < e.size(); ++i) {
+            ASSERT_LE(e[i - 1].seconds, e[i].seconds);
+            ASSERT_LE(e[i - 1].tick, e[i].tick);
+        }
+        for (const MidiEvent& event : e) {
+            ASSERT_GE(event.status, 0x80);
+            ASSERT_LT(event.status, 0xF0);
+            ASSERT_LT(event.data1, 0x80);
+            ASSERT_LT(event.data2, 0x80);
+        }
+    } catch (const MidiFileError&) {
+    }
+}
+
+TEST(StandardMidiFileTest, RandomAndMutatedInputNeverCrashes) {
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int i = 0; i < 300; ++i) {
+        Bytes bytes(std::uniform_int_distribution<size_t>(0, 200)(random));
+        for (uint8_t& b : bytes) {
+            b = uint8_t(byte(random));
+        }
+        if (i % 2 == 0 && bytes.size() >= 14) { // half of them get past the header check
+            const Bytes header = Header(uint16_t(i % 4 == 0 ? 0 : 1), 1, 96);
+            std::copy(header.begin(), header.end(), bytes.begin());
+        }
+        ParseHostile(bytes);
+    }
+
+    const Bytes valid = File(1, 96,
+                             {Track({{0, Tempo(400000)}, {0, {0xFF, 0x03, 0x01, 'a'}}}),
+                              Track({{0, {0x90, 60, 100}},
+                                     {10, {62, 100}},
+                                     {0, {0xF0, 0x02, 0x01, 0xF7}},
+                                     {200, {0xB0, 7, 100}},
+                                     {0, {0xE0, 0, 64}},
+                                     {0x12345, {0x80, 60, 0}}})});
+    ASSERT_EQ(ParseBytes(valid).Events().size(), 5u);
+    for (int i = 0; i < 600; ++i) {
+        Bytes bytes = valid;
+        const int edits = 1 + i % 4;
+        for (int k = 0; k < edits; ++k) {
+            const size_t at = std::uniform_int_distribution<size_t>(0, bytes.size() - 1)(random);
+            switch (random() % 3) {
+            case 0:
+                bytes[at] = uint8_t(byte(random));
+                break;
+            case 1:
+                bytes.erase(bytes.begin() + long(at));
+                break;
+            default:
+                bytes.insert(bytes.begin() + long(at), uint8_t(byte(random)));
+                break;
+            }
+        }
+        if (i % 5 == 0) {
+            bytes.resize(std::uniform_int_distribution<size_t>(0, bytes.size())(random));
+        }
+        ParseHostile(bytes);
+    }
+}
+
+} // namespace
+} // namespace vorpline
