@@ -32,7 +32,9 @@ uint32_t ReadBe32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
-uint16_t ReadBe16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+uint16_t ReadBe16(const uint8_t* p) {
+    return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
 
 // Number of data bytes that follow a channel status byte (0x80..0xEF).
 int DataBytesFor(uint8_t status) {
@@ -68,8 +70,8 @@ public:
                 }
                 if (type == 0x51) {
                     if (length != 3) {
-                        FailAt(eventStart, "tempo event of " + std::to_string(length) +
-                                               " bytes (expected 3)");
+                        FailAt(eventStart,
+                               "tempo event of " + std::to_string(length) + " bytes (expected 3)");
                     }
                     const uint8_t* p = data.data() + pos;
                     Spend(budget);

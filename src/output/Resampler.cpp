@@ -43,13 +43,15 @@ Resampler::Resampler(uint32_t inRate, uint32_t outRate) : inRate(inRate), outRat
     if (!converter || error) {
         soxr_delete(converter);
         converter = nullptr;
-        throw std::runtime_error("Resampler: cannot convert " + std::to_string(inRate) +
-                                 " Hz to " + std::to_string(outRate) +
+        throw std::runtime_error("Resampler: cannot convert " + std::to_string(inRate) + " Hz to " +
+                                 std::to_string(outRate) +
                                  " Hz: " + (error ? error : "out of memory"));
     }
 }
 
-Resampler::~Resampler() { soxr_delete(converter); }
+Resampler::~Resampler() {
+    soxr_delete(converter);
+}
 
 size_t Resampler::MaxOutputFrames(size_t inFrames) const {
     if (!converter) {

@@ -37,7 +37,9 @@ int YMF262::Init(int chips, uint32_t clock, uint32_t rate) {
     return kInitOk;
 }
 
-void YMF262::Shutdown() { chip.reset(); }
+void YMF262::Shutdown() {
+    chip.reset();
+}
 
 void YMF262::ResetChip(int index) {
     if (!chip || index != 0) {
@@ -68,7 +70,9 @@ void YMF262::Write(int index, int port, uint8_t value) {
     }
 }
 
-uint8_t YMF262::Read(int, int) const { return 0; }
+uint8_t YMF262::Read(int, int) const {
+    return 0;
+}
 
 void YMF262::UpdateOne(int index, int16_t* buffer, size_t frames) {
     if (!chip || index != 0) {

@@ -15,7 +15,9 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using ::testing::HasSubstr;
 
-void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+void Append(Bytes& to, const Bytes& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 Bytes Be32(uint32_t v) {
     return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
@@ -55,7 +57,11 @@ Bytes Track(std::initializer_list<std::pair<uint32_t, Bytes>> events, bool endOf
 }
 
 Bytes Tempo(uint32_t usPerQuarter) {
-    return {0xFF, 0x51, 0x03, uint8_t(usPerQuarter >> 16), uint8_t(usPerQuarter >> 8),
+    return {0xFF,
+            0x51,
+            0x03,
+            uint8_t(usPerQuarter >> 16),
+            uint8_t(usPerQuarter >> 8),
             uint8_t(usPerQuarter)};
 }
 
@@ -67,7 +73,9 @@ Bytes File(uint16_t format, uint16_t division, std::initializer_list<Bytes> trac
     return out;
 }
 
-StandardMidiFile ParseBytes(const Bytes& bytes) { return StandardMidiFile::Parse(bytes, "t.mid"); }
+StandardMidiFile ParseBytes(const Bytes& bytes) {
+    return StandardMidiFile::Parse(bytes, "t.mid");
+}
 
 std::string ErrorOf(const Bytes& bytes) {
     try {
@@ -93,8 +101,8 @@ TEST(StandardMidiFileTest, Format0ReadsEveryChannelMessageKindAtDefaultTempo) {
     EXPECT_EQ(midi.TicksPerQuarter(), 480);
     const auto& e = midi.Events();
     ASSERT_EQ(e.size(), 7u);
-    const uint8_t expected[7][3] = {{0x90, 60, 100}, {0x80, 60, 64}, {0xA1, 61, 30},
-                                    {0xB2, 7, 90},   {0xC3, 5, 0},   {0xD4, 77, 0},
+    const uint8_t expected[7][3] = {{0x90, 60, 100},   {0x80, 60, 64}, {0xA1, 61, 30},
+                                    {0xB2, 7, 90},     {0xC3, 5, 0},   {0xD4, 77, 0},
                                     {0xE5, 0x00, 0x40}};
     const double seconds[7] = {0.0, 0.5, 0.5, 0.75, 0.75, 0.75, 1.75};
     for (size_t i = 0; i < 7; ++i) {
@@ -119,7 +127,8 @@ TEST(StandardMidiFileTest, RunningStatusRepeatsStatusAndKeepsVelocityZeroNoteOn)
                                     {96, {60, 0}},
                                     {0, {0xC1, 9}},
                                     {0, {10}}})});
-    const auto& e = ParseBytes(file).Events();
+    const StandardMidiFile midi = ParseBytes(file);
+    const auto& e = midi.Events();
     ASSERT_EQ(e.size(), 5u);
     EXPECT_EQ(e[1].status, 0x91);
     EXPECT_EQ(e[1].data1, 62);
@@ -135,12 +144,11 @@ TEST(StandardMidiFileTest, RunningStatusRepeatsStatusAndKeepsVelocityZeroNoteOn)
 
 TEST(StandardMidiFileTest, Format1MergesTracksStablyAndAppliesTempoFromAnyTrack) {
     // 480 ticks per quarter; track 2 halves the quarter note at tick 960.
-    const Bytes file = File(1, 480,
-                            {Track({{0, Tempo(500000)}}),
-                             Track({{480, {0x90, 60, 100}},
-                                    {480, {0x80, 60, 0}},
-                                    {480, {0x90, 62, 100}}}),
-                             Track({{960, Tempo(250000)}, {0, {0x91, 70, 80}}, {960, {0x81, 70, 0}}})});
+    const Bytes file =
+        File(1, 480,
+             {Track({{0, Tempo(500000)}}),
+              Track({{480, {0x90, 60, 100}}, {480, {0x80, 60, 0}}, {480, {0x90, 62, 100}}}),
+              Track({{960, Tempo(250000)}, {0, {0x91, 70, 80}}, {960, {0x81, 70, 0}}})});
     const StandardMidiFile midi = ParseBytes(file);
     EXPECT_EQ(midi.Format(), 1);
     EXPECT_EQ(midi.TrackCount(), 3);
@@ -173,13 +181,11 @@ TEST(StandardMidiFileTest, SmpteDivisionUsesFixedTickLengthAndSkipsForeignChunks
     EXPECT_DOUBLE_EQ(midi.Events()[0].seconds, 1.5);
 
     const Bytes dropFrame = File(0, 0xE350, {Track({{2997, {0x90, 1, 1}}})}); // -29, 80
-    EXPECT_NEAR(ParseBytes(dropFrame).Events()[0].seconds, 2997.0 / (80 * 30000.0 / 1001.0),
-                1e-12);
+    EXPECT_NEAR(ParseBytes(dropFrame).Events()[0].seconds, 2997.0 / (80 * 30000.0 / 1001.0), 1e-12);
 }
 
 TEST(StandardMidiFileTest, LoadReadsFilesAndNamesThemInErrors) {
-    const std::string path =
-        ::testing::TempDir() + "/smf-" + std::to_string(::getpid()) + ".mid";
+    const std::string path = ::testing::TempDir() + "/smf-" + std::to_string(::getpid()) + ".mid";
     const Bytes bytes = File(0, 96, {Track({{96, {0x90, 60, 100}}})});
     std::FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);

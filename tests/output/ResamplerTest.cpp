@@ -28,7 +28,7 @@ std::vector<int16_t> Convert(Resampler& resampler, const std::vector<int16_t>& i
     for (size_t at = 0; at < in.size() / 2; at += block) {
         const size_t frames = std::min(block, in.size() / 2 - at);
         const size_t got = resampler.Process(in.data() + 2 * at, frames, buffer.data(),
-                                              resampler.MaxOutputFrames(frames));
+                                             resampler.MaxOutputFrames(frames));
         out.insert(out.end(), buffer.begin(), buffer.begin() + long(2 * got));
     }
     while (const size_t got = resampler.Flush(buffer.data(), buffer.size() / 2)) {

@@ -1,5 +1,5 @@
-#include "output/WaveFileReader.h"
 #include "output/WaveFileWriter.h"
+#include "output/WaveFileReader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

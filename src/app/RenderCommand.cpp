@@ -1,0 +1,97 @@
+#include "app/RenderCommand.h"
+
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+
+#include "app/MidiRenderer.h"
+
+namespace vorpline {
+
+namespace {
+
+constexpr uint32_t kMinRate = 8000;
+constexpr uint32_t kMaxRate = 192000;
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+uint32_t ParseRate(const std::string& text) {
+    uint32_t rate = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), rate);
+    if (ec != std::errc() || ptr != text.data() + text.size() || rate < kMinRate ||
+        rate > kMaxRate) {
+        throw UsageError("--rate wants a sample rate in Hz from " + std::to_string(kMinRate) +
+                         " to " + std::to_string(kMaxRate) + ", not \"" + text + "\"");
+    }
+    return rate;
+}
+
+RenderOptions ParseOptions(const std::vector<std::string>& args) {
+    RenderOptions options;
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) {
+                throw UsageError(a + " needs a value");
+            }
+            return args[++i];
+        };
+        if (a == "--rate") {
+            options.rate = ParseRate(value());
+        } else if (a == "--reglog") {
+            options.regLogPath = value();
+        } else if (a == "--quiet") {
+            options.progress = false;
+        } else if (a.size() > 1 && a[0] == '-') {
+            throw UsageError("unknown option " + a);
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2) {
+        throw UsageError("expected a MIDI file and a wave file");
+    }
+    options.midiPath = files[0];
+    options.wavePath = files[1];
+    return options;
+}
+
+} // namespace
+
+std::string RenderUsage(const std::string& invocation) {
+    return "Usage: " + invocation +
+           " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--quiet]\n"
+           "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
+           "  software OPL3 and writes a 16-bit stereo wave file.\n"
+           "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
+           "  --reglog FILE  write every register write: <frame> <register> <value>\n"
+           "  --quiet        no progress report\n";
+}
+
+int RunRenderCommand(const std::string& program, const std::vector<std::string>& args) {
+    for (const auto& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::fputs(RenderUsage(program).c_str(), stdout);
+            return 0;
+        }
+    }
+    try {
+        MidiRenderer renderer(ParseOptions(args));
+        renderer.Run();
+        return 0;
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), e.what(),
+                     RenderUsage(program).c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", program.c_str(), e.what());
+        return 1;
+    }
+}
+
+} // namespace vorpline
