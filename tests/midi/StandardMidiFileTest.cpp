@@ -1,4 +1,5 @@
 #include "midi/StandardMidiFile.h"
+#include "support/MidiBytes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,66 +13,8 @@
 namespace vorpline {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace midibytes;
 using ::testing::HasSubstr;
-
-void Append(Bytes& to, const Bytes& more) {
-    to.insert(to.end(), more.begin(), more.end());
-}
-
-Bytes Be32(uint32_t v) {
-    return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
-}
-
-Bytes Vlq(uint32_t v) {
-    Bytes out{uint8_t(v & 0x7F)};
-    while (v >>= 7) {
-        out.insert(out.begin(), uint8_t(0x80 | (v & 0x7F)));
-    }
-    return out;
-}
-
-Bytes Chunk(const char* type, const Bytes& body) {
-    Bytes out(type, type + 4);
-    Append(out, Be32(uint32_t(body.size())));
-    Append(out, body);
-    return out;
-}
-
-Bytes Header(uint16_t format, uint16_t tracks, uint16_t division) {
-    return Chunk("MThd", {uint8_t(format >> 8), uint8_t(format), uint8_t(tracks >> 8),
-                          uint8_t(tracks), uint8_t(division >> 8), uint8_t(division)});
-}
-
-// Track body: events are (delta ticks, raw bytes after the delta).
-Bytes Track(std::initializer_list<std::pair<uint32_t, Bytes>> events, bool endOfTrack = true) {
-    Bytes body;
-    for (const auto& [delta, bytes] : events) {
-        Append(body, Vlq(delta));
-        Append(body, bytes);
-    }
-    if (endOfTrack) {
-        Append(body, {0x00, 0xFF, 0x2F, 0x00});
-    }
-    return Chunk("MTrk", body);
-}
-
-Bytes Tempo(uint32_t usPerQuarter) {
-    return {0xFF,
-            0x51,
-            0x03,
-            uint8_t(usPerQuarter >> 16),
-            uint8_t(usPerQuarter >> 8),
-            uint8_t(usPerQuarter)};
-}
-
-Bytes File(uint16_t format, uint16_t division, std::initializer_list<Bytes> tracks) {
-    Bytes out = Header(format, uint16_t(tracks.size()), division);
-    for (const Bytes& t : tracks) {
-        Append(out, t);
-    }
-    return out;
-}
 
 StandardMidiFile ParseBytes(const Bytes& bytes) {
     return StandardMidiFile::Parse(bytes, "t.mid");

@@ -1,0 +1,164 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "app/MidiRenderer.h"
+#include "output/WaveFileReader.h"
+#include "support/AudioAnalysis.h"
+#include "support/MidiBytes.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+namespace vorpline::test {
+namespace {
+
+using namespace midibytes;
+using ::testing::HasSubstr;
+
+// 480 ticks per quarter at 120 bpm: one tick is 1/960 s.
+Bytes Song() {
+    return File(0, 480,
+                {Track({{480, {0x90, 69, 100}},      // A4 at 0.5 s
+                        {480, {0x80, 69, 0}},        // off at 1.0 s
+                        {0, {0xB0, 64, 127}},        // damper down, ignored by the patch
+                        {0, {0x90, 60, 90}},         // C4 at 1.0 s
+                        {240, {0xE0, 0x00, 0x50}},   // bend up at 1.25 s
+                        {240, {0x90, 60, 0}}})});    // off at 1.5 s (velocity 0)
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(RenderProgram, DefaultPatchRendersNotesWhereTheyAreAndLogsEveryWrite) {
+    TempDir dir;
+    Save(dir.File("song.mid"), Song());
+    auto run = RunProgram(VORPLINE_RENDER_EXE,
+                          {dir.File("song.mid"), dir.File("out.wav"), "--reglog", dir.File("log")});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+
+    auto log = Lines(TempDir::Read(dir.File("log")));
+    ASSERT_GT(log.size(), 500u);
+    const std::regex form("[0-9]+ [0-9A-F]{3} [0-9A-F]{2}");
+    for (const auto& line : log) {
+        ASSERT_TRUE(std::regex_match(line, form)) << line;
+    }
+    EXPECT_EQ(log[0], "0 004 00");
+    EXPECT_EQ(log[1], "0 104 00");
+    EXPECT_TRUE(Contains(log, "0 105 01"));
+    EXPECT_TRUE(Contains(log, "0 104 3F"));
+    // A4 (F-number 580 = 0x244, block 4) keys on voice 0 of both parts at 0.5 s = frame 22050.
+    EXPECT_TRUE(Contains(log, "22050 1A0 44"));
+    EXPECT_TRUE(Contains(log, "22050 1B0 32"));
+    EXPECT_TRUE(Contains(log, "22050 1A6 44"));
+    EXPECT_TRUE(Contains(log, "22050 1B6 32"));
+    // Released at 1.0 s: key-on bit cleared, block and F-number kept.
+    EXPECT_TRUE(Contains(log, "44100 1B0 12"));
+    // C4 (345 = 0x159) takes the first free voice, the same one; the bend retunes it at 1.25 s
+    // without a key-off.
+    EXPECT_TRUE(Contains(log, "44100 1A0 59"));
+    EXPECT_TRUE(Contains(log, "44100 1B0 31"));
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                            [](const std::string& l) { return l.rfind("55125 1B0 3", 0) == 0; }));
+
+    auto wave = WaveFileReader::Load(dir.File("out.wav"));
+    EXPECT_EQ(wave.SampleRate(), 44100u);
+    StereoSignal s{wave.Samples(), wave.SampleRate()};
+    EXPECT_LE(s.Peak(0.0, 0.499), 8) << "silence before the first note";
+    EXPECT_GT(s.Peak(0.5, 0.52), 1000) << "the note sounds";
+    EXPECT_LE(s.Peak(0.7, 0.99), 8) << "the default patch dies away within milliseconds";
+    EXPECT_GT(s.Peak(1.0, 1.02), 1000);
+    EXPECT_GE(s.Frames(), s.FrameAt(1.5));
+    EXPECT_LT(s.Frames(), s.FrameAt(1.5 + MidiRenderer::kMaxTailSeconds));
+
+    // Same input, same bytes.
+    auto again = RunProgram(VORPLINE_RENDER_EXE, {dir.File("song.mid"), dir.File("again.wav"),
+                                                  "--reglog", dir.File("again.log"), "--quiet"});
+    ASSERT_EQ(again.exitCode, 0) << again.output;
+    EXPECT_EQ(TempDir::Read(dir.File("out.wav")), TempDir::Read(dir.File("again.wav")));
+    EXPECT_EQ(TempDir::Read(dir.File("log")), TempDir::Read(dir.File("again.log")));
+}
+
+TEST(RenderProgram, BadInputIsAClearErrorAndWritesNothing) {
+    TempDir dir;
+    Bytes song = Song();
+    Save(dir.File("cut.mid"), Bytes(song.begin(), song.begin() + 30));
+    auto cut = RunProgram(VORPLINE_RENDER_EXE, {dir.File("cut.mid"), dir.File("cut.wav")});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_THAT(cut.output, HasSubstr("cut.mid"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("cut.wav")));
+
+    auto missing = RunProgram(VORPLINE_RENDER_EXE, {dir.File("none.mid"), dir.File("x.wav")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_THAT(missing.output, HasSubstr("none.mid"));
+
+    Save(dir.File("song.mid"), song);
+    auto rate = RunProgram(VORPLINE_RENDER_EXE,
+                           {dir.File("song.mid"), dir.File("x.wav"), "--rate", "44k"});
+    EXPECT_EQ(rate.exitCode, 2);
+    EXPECT_THAT(rate.output, HasSubstr("--rate"));
+    auto unwritable = RunProgram(VORPLINE_RENDER_EXE, {dir.File("song.mid"), "/nonexistent/x.wav"});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_THAT(unwritable.output, HasSubstr("Failed to create wave output file"));
+
+    auto help = RunProgram(VORPLINE_RENDER_EXE, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_THAT(help.output, HasSubstr("--reglog"));
+}
+
+// A patch that holds its note: every modulator silent, carriers 4 and 6 at full level with
+// the sustained envelope type, instant attack, no decay, a short release.
+std::pair<PatchRecord, PatchExt> SustainedSine() {
+    PatchRecord patch;
+    for (int op = 0; op < 6; ++op) {
+        bool carrier = op == 3 || op == 5;
+        patch.op[op].reg = {0x21, static_cast<uint8_t>(carrier ? 0x00 : 0x3F), 0xF0, 0x08, 0x00};
+    }
+    patch.channel12 = patch.channel34 = patch.channel56 = 0x30;
+    PatchExt ext;
+    ext[PatchExt::kOutputs] = 0x0F;
+    ext[PatchExt::kMode1234] = ext[PatchExt::kMode56] = 6;
+    ext[PatchExt::kPriority1234] = ext[PatchExt::kPriority56] = 2;
+    return {patch, ext};
+}
+
+class RenderPitch : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(RenderPitch, SustainedA4IsFourHundredFortyHertzAtAnyRate) {
+    TempDir dir;
+    Save(dir.File("a4.mid"), File(0, 480, {Track({{480, {0x90, 69, 127}}, {960, {0x80, 69, 0}}})}));
+    RenderOptions options{dir.File("a4.mid"), dir.File("a4.wav"), "", GetParam(), false};
+    MidiRenderer renderer(options);
+    auto [patch, ext] = SustainedSine();
+    renderer.SetPatch(patch, ext);
+    renderer.Run();
+
+    auto wave = WaveFileReader::Load(dir.File("a4.wav"));
+    ASSERT_EQ(wave.SampleRate(), GetParam());
+    StereoSignal s{wave.Samples(), wave.SampleRate()};
+    EXPECT_LE(s.Peak(0.0, 0.49), 8);
+    EXPECT_GT(s.Peak(0.6, 1.4), 8000);
+    EXPECT_NEAR(s.Frequency(0.6, 1.4), 440.0, 1.0);
+    // Released at 1.5 s, the release dies well before the end of the file, which stops soon
+    // after the sound does.
+    double end = static_cast<double>(s.Frames()) / s.rate;
+    EXPECT_LE(s.Peak(end - MidiRenderer::kSilenceSeconds / 2, end), 8);
+    EXPECT_LT(end, 1.5 + 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, RenderPitch, ::testing::Values(44100u, 11025u, 96000u));
+
+} // namespace
+} // namespace vorpline::test
