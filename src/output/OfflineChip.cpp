@@ -9,9 +9,8 @@
 namespace vorpline {
 
 OfflineChip::OfflineChip(uint32_t outputRate, Sink sink, RegisterLog* log)
-    : outputRate(outputRate), sink(std::move(sink)), log(log),
-      resampler(YMF262::kNativeRate, outputRate), chipBlock(2 * kBlockFrames),
-      outBlock(2 * resampler.MaxOutputFrames(kBlockFrames)) {
+    : outputRate(outputRate), log(log),
+      conversion(YMF262::kNativeRate, outputRate, std::move(sink)), chipBlock(2 * kBlockFrames) {
     if (emulator.Init(1, YMF262::kClock, YMF262::kNativeRate) != YMF262::kInitOk) {
         throw std::runtime_error("Failed to init YMF262.DLL");
     }
@@ -39,24 +38,27 @@ void OfflineChip::RenderUntil(uint64_t target) {
     while (position < target) {
         size_t frames = static_cast<size_t>(std::min<uint64_t>(kBlockFrames, target - position));
         emulator.UpdateOne(0, chipBlock.data(), frames);
-        for (size_t i = 0; i < frames; ++i) {
-            bool silent = std::abs(chipBlock[2 * i]) <= kSilenceLevel &&
-                          std::abs(chipBlock[2 * i + 1]) <= kSilenceLevel;
-            silentFrames = silent ? silentFrames + 1 : 0;
-        }
-        size_t out = resampler.Process(chipBlock.data(), frames, outBlock.data(),
-                                       outBlock.size() / 2);
-        if (out > 0) {
-            sink(outBlock.data(), out);
-        }
+        CountTrailingSilence(frames);
+        conversion.Push(chipBlock.data(), frames);
         position += frames;
     }
 }
 
-void OfflineChip::Finish() {
-    while (size_t out = resampler.Flush(outBlock.data(), outBlock.size() / 2)) {
-        sink(outBlock.data(), out);
+void OfflineChip::CountTrailingSilence(size_t frames) {
+    // Scanned from the end: while the chip sounds, the first sample looked at ends the scan.
+    size_t quiet = 0;
+    while (quiet < frames) {
+        size_t i = 2 * (frames - 1 - quiet);
+        if (std::abs(chipBlock[i]) > kSilenceLevel || std::abs(chipBlock[i + 1]) > kSilenceLevel) {
+            break;
+        }
+        ++quiet;
     }
+    silentFrames = quiet == frames ? silentFrames + quiet : quiet;
+}
+
+void OfflineChip::Finish() {
+    conversion.Finish();
 }
 
 } // namespace vorpline

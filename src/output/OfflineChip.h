@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/EmulatorPort.h"
-#include "output/Resampler.h"
+#include "output/ConversionThread.h"
 #include "output/YMF262.h"
 
 namespace vorpline {
@@ -13,7 +13,8 @@ class RegisterLog;
 
 // The software chip played faster than real time: register writes go straight into the
 // emulator between rendered blocks, and the audio is rendered on demand at the chip's own
-// rate, converted to the output rate and handed to a sink (the wave file).
+// rate, converted to the output rate and handed to a sink (the wave file). Conversion and sink
+// run on a thread of their own, one block behind the chip.
 //
 // Time is counted in chip frames (49716 per second). A write made when the chip has rendered
 // c frames is heard from output frame ceil(c * outputRate / 49716), which is the frame the
@@ -30,7 +31,8 @@ public:
 
     // Renders the chip up to (not including) chip frame `target`.
     void RenderUntil(uint64_t target);
-    // Ends the stream: the converter's tail goes to the sink.
+    // Ends the stream: the converter's tail goes to the sink. Rethrows a sink's failure, as
+    // does RenderUntil.
     void Finish();
 
     uint64_t ChipPosition() const { return position; }
@@ -39,21 +41,21 @@ public:
     uint64_t TrailingSilentFrames() const { return silentFrames; }
 
 private:
-    static constexpr size_t kBlockFrames = 1024;
+    void CountTrailingSilence(size_t frames);
+
+    static constexpr size_t kBlockFrames = ConversionThread::kBlockFrames;
     // A fully attenuated operator still outputs -1 or 0 on the real chip, and eighteen channels
     // of them sum to a few units: anything this small counts as silence (about -72 dBFS).
     static constexpr int kSilenceLevel = 8;
 
     uint32_t outputRate;
-    Sink sink;
     RegisterLog* log;
     YMF262 emulator;
-    Resampler resampler;
+    ConversionThread conversion;
     uint16_t latchedRegister = 0;
     uint64_t position = 0;
     uint64_t silentFrames = 0;
     std::vector<int16_t> chipBlock;
-    std::vector<int16_t> outBlock;
 };
 
 } // namespace vorpline
