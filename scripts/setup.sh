@@ -7,6 +7,8 @@ VORPLINE_PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config
     libadplug-dev libsoxr-dev libieee1284-3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libgl-dev fonts-dejavu-core
+    xvfb xauth
 )
 
 vorpline_install_packages() {

@@ -1,13 +1,10 @@
 #pragma once
-#include <array>
-#include <atomic>
 #include <cstdint>
-#include <exception>
 #include <functional>
-#include <thread>
+#include <vector>
 
+#include "output/BlockThread.h"
 #include "output/Resampler.h"
-#include "platform/SpscRing.h"
 
 namespace vorpline {
 
@@ -17,38 +14,25 @@ namespace vorpline {
 // so the output is the same as converting in line.
 //
 // Push and Finish belong to one producer thread; the sink runs on the conversion thread.
-// An exception thrown by the conversion or the sink stops the thread and is rethrown by the
+// An exception thrown by the conversion or the sink stops the work and is rethrown by the
 // next Push or by Finish.
 class ConversionThread {
 public:
-    static constexpr size_t kBlockFrames = 4096;
+    static constexpr size_t kBlockFrames = BlockThread::kBlockFrames;
     using Sink = std::function<void(const int16_t* frames, size_t frameCount)>;
 
     ConversionThread(uint32_t inRate, uint32_t outRate, Sink sink);
-    ~ConversionThread();
-    ConversionThread(const ConversionThread&) = delete;
-    ConversionThread& operator=(const ConversionThread&) = delete;
 
     // Up to kBlockFrames interleaved stereo frames; waits while the ring is full.
-    void Push(const int16_t* frames, size_t count);
+    void Push(const int16_t* frames, size_t count) { worker.Push(frames, count); }
     // Drains the ring and the converter's tail, then stops the thread.
-    void Finish();
+    void Finish() { worker.Close(); }
 
 private:
-    struct Block {
-        std::array<int16_t, 2 * kBlockFrames> samples;
-        size_t frames = 0; // 0 = end of stream
-    };
-
-    void Run();
-    void Stop();
-
     Resampler resampler;
     Sink sink;
-    SpscRing<Block, 8> ring;
-    std::atomic<bool> failed{false};
-    std::exception_ptr failure;
-    std::thread worker;
+    std::vector<int16_t> out;
+    BlockThread worker; // last: its thread uses the members above
 };
 
 } // namespace vorpline
