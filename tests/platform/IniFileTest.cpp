@@ -1,0 +1,235 @@
+#include "platform/IniFile.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+namespace vorpline {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Optional;
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void WriteFile(const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
+    std::string FileText() const { return test::TempDir::Read(path); }
+
+    test::TempDir dir;
+    std::string path = dir.File("vorpline.ini");
+};
+
+TEST_F(IniFileTest, SectionAndKeyNamesIgnoreCase) {
+    WriteFile("[Output]\nDevice=FM801\n[MIDI]\nport = 20:0\n");
+    IniFile ini(path);
+
+    EXPECT_EQ(ini.ReadString("output", "DEVICE", "none"), "FM801");
+    EXPECT_EQ(ini.ReadString(" Midi ", "Port", "none"), "20:0");
+    EXPECT_EQ(ini.ReadString("Output", "Port", "none"), "none");
+    EXPECT_EQ(ini.ReadString("Missing", "Device", "none"), "none");
+
+    ini.WriteString("OUTPUT", "device", "SB16");
+    ini.WriteString("midi", "PORT", "24:0");
+    ini.UpdateFile();
+    EXPECT_EQ(FileText(), "[Output]\nDevice=SB16\n[MIDI]\nport=24:0\n");
+}
+
+TEST_F(IniFileTest, UntouchedLinesAreWrittenBackByteForByte) {
+    const std::string before = "; Settings\n"
+                               "orphan=kept\n"
+                               "\n"
+                               "[General]\n"
+                               "  Volume = 25  \n"
+                               "; pan is -64..63\n"
+                               "Pan=0\n"
+                               "not a key line\n"
+                               "\n"
+                               "\n"
+                               "[Line [2] Out]\n"
+                               "Attenuator=2\n";
+    WriteFile(before);
+    {
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("General", "Volume", ""), "25");
+        EXPECT_EQ(ini.ReadString("", "orphan", "none"), "none");
+        ini.UpdateFile();
+    }
+    EXPECT_EQ(FileText(), before);
+
+    IniFile ini(path);
+    ini.WriteString("General", "Pan", "-12");
+    ini.WriteString("General", "Mute", "1");
+    ini.WriteString("Line [2] Out", "Attenuator", "4");
+    ini.WriteString("Presets", "Last", "Organ");
+    ini.UpdateFile();
+    EXPECT_EQ(FileText(), "; Settings\n"
+                          "orphan=kept\n"
+                          "\n"
+                          "[General]\n"
+                          "  Volume = 25  \n"
+                          "; pan is -64..63\n"
+                          "Pan=-12\n"
+                          "not a key line\n"
+                          "Mute=1\n"
+                          "\n"
+                          "\n"
+                          "[Line [2] Out]\n"
+                          "Attenuator=4\n"
+                          "\n"
+                          "[Presets]\n"
+                          "Last=Organ\n");
+}
+
+TEST_F(IniFileTest, ValuesKeepInnerBlanksAndBrackets) {
+    {
+        IniFile ini(path);
+        ini.WriteString("Device [1]", "Name", "Line [2] Out");
+        ini.WriteString("Device [1]", "Padded", "  a = b  ");
+        ini.WriteString("Device [1]", "Empty", "");
+        ini.UpdateFile();
+    }
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("Device [1]", "Name", ""), "Line [2] Out");
+    EXPECT_EQ(ini.ReadString("device [1]", "Padded", ""), "a = b");
+    EXPECT_EQ(ini.ReadString("Device [1]", "Empty", "none"), "");
+}
+
+TEST_F(IniFileTest, CrLfIsReadAndLfIsWritten) {
+    WriteFile("[A]\r\nKey=Value\r\n\r\n[B]\r\nOther=2\r\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("A", "Key", ""), "Value");
+    ini.WriteString("A", "New", "x");
+    ini.UpdateFile();
+    EXPECT_EQ(FileText(), "[A]\nKey=Value\nNew=x\n\n[B]\nOther=2\n");
+}
+
+TEST_F(IniFileTest, FirstOfTwoKeysCountsAndDeleteRemovesAll) {
+    WriteFile("[A]\nKey=1\nkey=2\nKeep=3\n[B]\nKey=4\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("A", "Key", ""), "1");
+    ini.WriteString("A", "Key", "5");
+    EXPECT_EQ(ini.ReadString("A", "Key", ""), "5");
+
+    ini.DeleteKey("a", "KEY");
+    ini.DeleteKey("A", "Missing");
+    EXPECT_EQ(ini.ReadString("A", "Key", "gone"), "gone");
+    ini.UpdateFile();
+    EXPECT_EQ(FileText(), "[A]\nKeep=3\n[B]\nKey=4\n");
+}
+
+TEST_F(IniFileTest, WritesThatWouldNotReadBackAreRefused) {
+    IniFile ini(path);
+    EXPECT_THROW(ini.WriteString("", "Key", "v"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("A\nB", "Key", "v"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("A", " ", "v"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("A", "a=b", "v"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("A", ";Key", "v"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("A", "[Key", "v"), std::invalid_argument);
+    EXPECT_THROW(ini.WriteString("A", "Key", "one\r\ntwo"), std::invalid_argument);
+    ini.UpdateFile();
+    EXPECT_EQ(FileText(), "");
+}
+
+TEST_F(IniFileTest, MissingFileReadsAsDefaultsAndIsCreatedOnUpdate) {
+    IniFile ini(path);
+    EXPECT_EQ(ini.Path(), path);
+    EXPECT_EQ(ini.ReadString("General", "Volume", "25"), "25");
+    EXPECT_FALSE(std::filesystem::exists(path));
+
+    ini.WriteString("General", "Volume", "31");
+    ini.UpdateFile();
+    EXPECT_EQ(FileText(), "[General]\nVolume=31\n");
+}
+
+TEST_F(IniFileTest, GarbageFileNeitherCrashesNorLosesBytes) {
+    std::mt19937 random(1234);
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) {
+        garbage += static_cast<char>(random() & 0xFF);
+    }
+    garbage += std::string("\0[Odd\0]\n=\n[\n]\n[]\nx=\0y\n", 22);
+    WriteFile(garbage);
+
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("General", "Volume", "25"), "25");
+    ini.UpdateFile();
+    // Lone CRs before a LF are line ends; everything else comes back as it was.
+    std::string expected;
+    for (size_t i = 0; i < garbage.size(); ++i) {
+        if (!(garbage[i] == '\r' && i + 1 < garbage.size() && garbage[i + 1] == '\n')) {
+            expected += garbage[i];
+        }
+    }
+    EXPECT_EQ(FileText(), expected);
+
+    ini.WriteString("General", "Volume", "31");
+    EXPECT_EQ(ini.ReadString("General", "Volume", ""), "31");
+}
+
+TEST_F(IniFileTest, ExistingButUnreadableFileThrows) {
+    std::filesystem::create_directory(path);
+    try {
+        IniFile ini(path);
+        FAIL() << "a folder was read as a configuration file";
+    } catch (const std::runtime_error& error) {
+        EXPECT_THAT(error.what(), HasSubstr(path));
+    }
+}
+
+TEST_F(IniFileTest, UpdateReplacesTheFileAndLeavesNoTemporaryFile) {
+    WriteFile("[General]\nVolume=25\n");
+    ::chmod(path.c_str(), 0640);
+    IniFile ini(path);
+    ini.WriteString("General", "Volume", "20");
+    ini.UpdateFile();
+    ini.UpdateFile();
+
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
+        names.push_back(entry.path().filename().string());
+    }
+    EXPECT_THAT(names, ::testing::ElementsAre("vorpline.ini"));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(FileText(), "[General]\nVolume=20\n");
+}
+
+TEST_F(IniFileTest, UpdateIntoAMissingFolderThrowsWithThePathAndReason) {
+    const std::string lost = dir.File("no-such-folder/vorpline.ini");
+    IniFile ini(lost);
+    ini.WriteString("General", "Volume", "20");
+    try {
+        ini.UpdateFile();
+        FAIL() << "writing into a missing folder succeeded";
+    } catch (const std::runtime_error& error) {
+        EXPECT_THAT(error.what(), AllOf(HasSubstr(lost), HasSubstr("No such file or directory")));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "no-such-folder"));
+}
+
+TEST(IniFileParseIntegerTest, AcceptsSignedDecimalsOnly) {
+    EXPECT_THAT(IniFile::ParseInteger("25"), Optional(25));
+    EXPECT_THAT(IniFile::ParseInteger(" -12\t"), Optional(-12));
+    EXPECT_THAT(IniFile::ParseInteger("+7"), Optional(7));
+    EXPECT_THAT(IniFile::ParseInteger("-0"), Optional(0));
+    EXPECT_THAT(IniFile::ParseInteger("9223372036854775807"), Optional(INT64_MAX));
+    EXPECT_THAT(IniFile::ParseInteger("-9223372036854775808"), Optional(INT64_MIN));
+
+    for (const char* bad : {"", "  ", "+", "-", "12a", "0x10", "1 2", "- 5", "+-5", "--5", "1.5",
+                            "9223372036854775808", "-9223372036854775809"}) {
+        EXPECT_EQ(IniFile::ParseInteger(bad), std::nullopt) << '"' << bad << '"';
+    }
+}
+
+} // namespace
+} // namespace vorpline
