@@ -67,7 +67,8 @@ RenderResult MidiRenderer::Run() {
     VirtualTimerService timers;
     OPL3 engine(backend, timers, {});
     PitchControl pitch(engine);
-    engine.SetGlideTickHandler([&pitch](int part, int remaining) { pitch.GlideTick(part, remaining); });
+    engine.SetGlideTickHandler(
+        [&pitch](int part, int remaining) { pitch.GlideTick(part, remaining); });
     if (patch) {
         engine.ApplyPatch(patch->first, patch->second);
     } else {

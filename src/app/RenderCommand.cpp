@@ -85,8 +85,7 @@ int RunRenderCommand(const std::string& program, const std::vector<std::string>&
         renderer.Run();
         return 0;
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), e.what(),
-                     RenderUsage(program).c_str());
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), e.what(), RenderUsage(program).c_str());
         return 2;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s\n", program.c_str(), e.what());

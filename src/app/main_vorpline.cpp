@@ -1,17 +1,41 @@
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/RenderCommand.h"
+#include "qt/GuiApplication.h"
 
-// The synthesizer's program. The playing surface comes with the windowed front end; what works
-// everywhere already is rendering a MIDI file: vorpline --render IN.mid OUT.wav.
+namespace {
+
+std::string ExecutablePath(const char* argv0) {
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::absolute(argv0).string() : self.string();
+}
+
+} // namespace
+
+// The synthesizer's program: the synth panel on a desktop, or, with --render, a MIDI file
+// turned into a wave file without any display or sound card.
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && args[0] == "--render") {
         args.erase(args.begin());
         return vorpline::RunRenderCommand("vorpline --render", args);
     }
-    std::fputs(vorpline::RenderUsage("vorpline --render").c_str(), stdout);
-    return args.empty() || args[0] == "--help" || args[0] == "-h" ? 0 : 2;
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        std::printf(
+            "Usage: vorpline [CONFIG]\n"
+            "  Opens the synthesizer. CONFIG names a configuration file beside the\n"
+            "  program (CONFIG.INI); when it exists, the configuration dialog is skipped.\n\n");
+        std::fputs(vorpline::RenderUsage("vorpline --render").c_str(), stdout);
+        return 0;
+    }
+    if (!vorpline::DisplayAvailable()) {
+        std::fprintf(stderr, "vorpline: no display found (DISPLAY is not set); to render a MIDI "
+                             "file without one, use: vorpline --render IN.mid OUT.wav\n");
+        return 1;
+    }
+    return vorpline::RunGui(argc, argv, ExecutablePath(argv[0]), args);
 }

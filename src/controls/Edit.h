@@ -9,7 +9,8 @@ namespace vorpline {
 // A one-line text field. Changing the text, from code or by the user, runs onChange.
 class Edit : public Control {
 public:
-    Edit(std::string name, std::string text = {}) : Control(std::move(name)), text(std::move(text)) {}
+    Edit(std::string name, std::string text = {})
+        : Control(std::move(name)), text(std::move(text)) {}
 
     const std::string& Text() const { return text; }
     void SetText(const std::string& value) {

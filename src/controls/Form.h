@@ -10,7 +10,8 @@ namespace vorpline {
 // window does lives in the form class that owns one.
 class Form : public Control {
 public:
-    Form(std::string name, std::string caption) : Control(std::move(name)), caption(std::move(caption)) {}
+    Form(std::string name, std::string caption)
+        : Control(std::move(name)), caption(std::move(caption)) {}
 
     const std::string& Caption() const { return caption; }
     void SetCaption(const std::string& value) {

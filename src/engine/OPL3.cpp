@@ -9,18 +9,18 @@
 namespace vorpline {
 
 OPL3::OPL3(ChipBackend& backend, TimerService& timers, Settings settings, RegisterBender* bend)
-    : backend(backend), timers(timers), settings(settings), bend(bend),
-      parts{VoicePart(*this, kPart1234, 6,
-                      [this](int remaining) {
-                          if (glideTickHandler) {
-                              glideTickHandler(kPart1234, remaining);
-                          }
-                      }),
-            VoicePart(*this, kPart56, settings.drumMode ? 3 : 6, [this](int remaining) {
-                if (glideTickHandler) {
-                    glideTickHandler(kPart56, remaining);
-                }
-            })} {
+    : backend(backend), timers(timers), settings(settings),
+      bend(bend), parts{VoicePart(*this, kPart1234, 6,
+                                  [this](int remaining) {
+                                      if (glideTickHandler) {
+                                          glideTickHandler(kPart1234, remaining);
+                                      }
+                                  }),
+                        VoicePart(*this, kPart56, settings.drumMode ? 3 : 6, [this](int remaining) {
+                            if (glideTickHandler) {
+                                glideTickHandler(kPart56, remaining);
+                            }
+                        })} {
     ResetChip(true);
 }
 
@@ -103,14 +103,24 @@ void OPL3::WriteOperatorField(int op, uint16_t base, uint8_t mask, uint8_t value
 void OPL3::SetWaveform(int op, uint8_t waveform) {
     WriteOperatorField(op, kRegWaveform, 0x07, waveform);
 }
-void OPL3::SetTremolo(int op, bool on) { WriteOperatorField(op, kRegFlags, 0x80, on ? 0x80 : 0); }
-void OPL3::SetVibrato(int op, bool on) { WriteOperatorField(op, kRegFlags, 0x40, on ? 0x40 : 0); }
-void OPL3::SetHold(int op, bool on) { WriteOperatorField(op, kRegFlags, 0x20, on ? 0x20 : 0); }
+void OPL3::SetTremolo(int op, bool on) {
+    WriteOperatorField(op, kRegFlags, 0x80, on ? 0x80 : 0);
+}
+void OPL3::SetVibrato(int op, bool on) {
+    WriteOperatorField(op, kRegFlags, 0x40, on ? 0x40 : 0);
+}
+void OPL3::SetHold(int op, bool on) {
+    WriteOperatorField(op, kRegFlags, 0x20, on ? 0x20 : 0);
+}
 void OPL3::SetRateScaling(int op, bool on) {
     WriteOperatorField(op, kRegFlags, 0x10, on ? 0x10 : 0);
 }
-void OPL3::SetMultiplier(int op, uint8_t mult) { WriteOperatorField(op, kRegFlags, 0x0F, mult); }
-void OPL3::SetMultiplierCents(int op, int cents) { SetMultiplier(op, MultiplierIndexOfCents(cents)); }
+void OPL3::SetMultiplier(int op, uint8_t mult) {
+    WriteOperatorField(op, kRegFlags, 0x0F, mult);
+}
+void OPL3::SetMultiplierCents(int op, int cents) {
+    SetMultiplier(op, MultiplierIndexOfCents(cents));
+}
 
 void OPL3::SetLevelScaling(int op, uint8_t ksl) {
     WriteOperatorField(op, kRegLevel, 0xC0, static_cast<uint8_t>(ksl << 6));
@@ -141,7 +151,9 @@ void OPL3::SetRelease(int op, uint8_t rate) {
     WriteOperatorField(op, kRegSustainRelease, 0x0F, rate);
 }
 
-void OPL3::SetDamper(int op, bool on) { damperFlag[static_cast<size_t>(op)] = on; }
+void OPL3::SetDamper(int op, bool on) {
+    damperFlag[static_cast<size_t>(op)] = on;
+}
 
 void OPL3::SetVelocityOffset(int op, uint8_t offset) {
     velocityOffset[static_cast<size_t>(op)] = offset;
@@ -198,8 +210,9 @@ void OPL3::ApplyVelocity(int op, int voice, uint8_t velocity) {
 uint8_t OPL3::ReleaseWithDamper(int op) const {
     auto o = static_cast<size_t>(op);
     int part = op < 4 ? kPart1234 : kPart56;
-    return damperFlag[o] ? static_cast<uint8_t>(release[o] >> damperShift[static_cast<size_t>(part)])
-                         : release[o];
+    return damperFlag[o]
+               ? static_cast<uint8_t>(release[o] >> damperShift[static_cast<size_t>(part)])
+               : release[o];
 }
 
 void OPL3::DamperUpdate(int part, uint8_t value) {

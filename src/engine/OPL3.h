@@ -33,8 +33,8 @@ public:
     static constexpr int kPart56 = 1;
 
     struct Settings {
-        bool drumMode = false;   // rhythm mode on: bank-0 channels 6-8 belong to the drum kit
-        uint16_t keyDelay = 0;   // extra port reads after the key-off of a retrigger
+        bool drumMode = false; // rhythm mode on: bank-0 channels 6-8 belong to the drum kit
+        uint16_t keyDelay = 0; // extra port reads after the key-off of a retrigger
     };
 
     // Resets the chip completely (every register from 0x04 up cleared).
@@ -77,23 +77,23 @@ public:
     uint8_t LegatoFlags() const { return legatoFlags; }
 
     // --- operator parameters (operator 0..5; written to the same slot of every voice) ---
-    void SetWaveform(int op, uint8_t waveform);       // 0xE0 bits 0-2
-    void SetTremolo(int op, bool on);                 // 0x20 bit 7
-    void SetVibrato(int op, bool on);                 // 0x20 bit 6
-    void SetHold(int op, bool on);                    // 0x20 bit 5 (sustained envelope)
-    void SetRateScaling(int op, bool on);             // 0x20 bit 4
-    void SetMultiplier(int op, uint8_t mult);         // 0x20 bits 0-3
+    void SetWaveform(int op, uint8_t waveform); // 0xE0 bits 0-2
+    void SetTremolo(int op, bool on);           // 0x20 bit 7
+    void SetVibrato(int op, bool on);           // 0x20 bit 6
+    void SetHold(int op, bool on);              // 0x20 bit 5 (sustained envelope)
+    void SetRateScaling(int op, bool on);       // 0x20 bit 4
+    void SetMultiplier(int op, uint8_t mult);   // 0x20 bits 0-3
     // MULT from a cents value of the multiplier table; a value not in the table gives the
     // not-found marker 0xFF, of which the register keeps the low four bits (MULT 15).
     void SetMultiplierCents(int op, int cents);
-    void SetLevelScaling(int op, uint8_t ksl);        // 0x40 bits 6-7, item index as is
-    void SetVolume(int op, uint8_t position);         // 0..63; TL = 63 - position
-    void SetAttack(int op, uint8_t rate);             // 0..15
+    void SetLevelScaling(int op, uint8_t ksl); // 0x40 bits 6-7, item index as is
+    void SetVolume(int op, uint8_t position);  // 0..63; TL = 63 - position
+    void SetAttack(int op, uint8_t rate);      // 0..15
     void SetDecay(int op, uint8_t rate);
     void SetSustain(int op, uint8_t level);
     void SetRelease(int op, uint8_t rate);
-    void SetDamper(int op, bool on);                  // release slowed by the pedal
-    void SetVelocityOffset(int op, uint8_t offset);   // 0..127
+    void SetDamper(int op, bool on);                // release slowed by the pedal
+    void SetVelocityOffset(int op, uint8_t offset); // 0..127
     // 0 Off, 1 Volume, 2 Attack, 3 Decay, 4 Sustain, 5 Release. Rewrites TL and the four rates
     // from the stored values so an earlier scaling does not linger.
     void SetVelocityTarget(int op, uint8_t target);

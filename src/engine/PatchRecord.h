@@ -32,9 +32,9 @@ struct PatchRecord {
 // the engine reads.
 struct PatchExt {
     static constexpr int kSize = 240;
-    static constexpr int kOutputs = 8;        // bit 0 L 1-4, 1 R 1-4, 2 L 5/6, 3 R 5/6
-    static constexpr int kDepths = 9;         // bit 0 tremolo depth, bit 1 vibrato depth
-    static constexpr int kDamperBits = 210;   // bit o = operator o
+    static constexpr int kOutputs = 8;          // bit 0 L 1-4, 1 R 1-4, 2 L 5/6, 3 R 5/6
+    static constexpr int kDepths = 9;           // bit 0 tremolo depth, bit 1 vibrato depth
+    static constexpr int kDamperBits = 210;     // bit o = operator o
     static constexpr int kVelocityOffset = 212; // 6 bytes
     static constexpr int kMode1234 = 218;
     static constexpr int kMode56 = 219;

@@ -17,7 +17,9 @@ int32_t PitchControl::PitchOffset(int part) const {
     return sum;
 }
 
-void PitchControl::Retune(int part) { chip.Part(part).RetuneAll(PitchOffset(part)); }
+void PitchControl::Retune(int part) {
+    chip.Part(part).RetuneAll(PitchOffset(part));
+}
 
 void PitchControl::SetMasterTuning(int cents) {
     masterTuning = cents;
@@ -54,6 +56,8 @@ uint8_t PitchControl::NoteOn(int part, uint8_t note, uint8_t velocity) {
     return chip.Part(part).NoteOn(note, velocity, PitchOffset(part));
 }
 
-uint8_t PitchControl::NoteOff(int part, uint8_t note) { return chip.Part(part).NoteOff(note); }
+uint8_t PitchControl::NoteOff(int part, uint8_t note) {
+    return chip.Part(part).NoteOff(note);
+}
 
 } // namespace vorpline

@@ -8,8 +8,9 @@ namespace vorpline {
 //
 // Part 1-4 voice v is the 4-operator channel pair whose first channel offset is
 // kChannelOffsetTable[v] (second channel = offset + 3); part 5/6 voice v is the 2-operator
-// channel at offset + 6. Operator o of voice v uses slot kSlotOffsetTable[3 * o + kVoiceSlotBase[v]].
-// Operator register = base (0x20 flags/MULT, 0x40 KSL/TL, 0x60 AR/DR, 0x80 SL/RR, 0xE0 WS)
+// channel at offset + 6. Operator o of voice v uses slot kSlotOffsetTable[3 * o +
+// kVoiceSlotBase[v]]. Operator register = base (0x20 flags/MULT, 0x40 KSL/TL, 0x60 AR/DR, 0x80
+// SL/RR, 0xE0 WS)
 // + slot offset. So a 6-operator patch fills every channel of both banks: voices 0-2 in bank 1,
 // voices 3-5 in bank 0.
 inline constexpr std::array<uint16_t, 36> kSlotOffsetTable = {
@@ -25,9 +26,9 @@ inline constexpr int kOperatorCount = 6;
 inline constexpr int kMaxVoices = 6;
 
 // Register bases of the per-operator registers.
-inline constexpr uint16_t kRegFlags = 0x20; // AM VIB EGT KSR MULT(4)
-inline constexpr uint16_t kRegLevel = 0x40; // KSL(2) TL(6)
-inline constexpr uint16_t kRegAttackDecay = 0x60;  // AR(4) DR(4)
+inline constexpr uint16_t kRegFlags = 0x20;          // AM VIB EGT KSR MULT(4)
+inline constexpr uint16_t kRegLevel = 0x40;          // KSL(2) TL(6)
+inline constexpr uint16_t kRegAttackDecay = 0x60;    // AR(4) DR(4)
 inline constexpr uint16_t kRegSustainRelease = 0x80; // SL(4) RR(4)
 inline constexpr uint16_t kRegWaveform = 0xE0;       // WS(3)
 // Per-channel registers.

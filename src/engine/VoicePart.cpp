@@ -17,7 +17,9 @@ VoicePart::VoicePart(OPL3& chip, int index, uint8_t channels, Glide::TickHandler
     : chip(chip), index(index), limit(std::min<uint8_t>(6, channels)), channels(channels),
       glide(chip.Timers(), std::move(onGlideTick)) {}
 
-uint16_t VoicePart::ChannelOffset(int voice) const { return VoiceChannelOffset(index, voice); }
+uint16_t VoicePart::ChannelOffset(int voice) const {
+    return VoiceChannelOffset(index, voice);
+}
 
 void VoicePart::ResetState() {
     notes.fill(NoteEntry{});
@@ -136,7 +138,8 @@ int VoicePart::WaitingNoteToResume() const {
     int chosen = -1;
     for (int n = 0; n < 128; ++n) {
         const NoteEntry& e = notes[static_cast<size_t>(n)];
-        if (e.state == kWaiting && (chosen < 0 || e.time < notes[static_cast<size_t>(chosen)].time)) {
+        if (e.state == kWaiting &&
+            (chosen < 0 || e.time < notes[static_cast<size_t>(chosen)].time)) {
             chosen = n;
         }
     }

@@ -22,8 +22,8 @@ public:
 
     struct NoteEntry {
         uint8_t state = kIdle;
-        int32_t pitch = 0;  // pitch offset (cents) when pressed
-        uint32_t time = 0;  // ms clock when assigned or parked
+        int32_t pitch = 0; // pitch offset (cents) when pressed
+        uint32_t time = 0; // ms clock when assigned or parked
         uint8_t velocity = 0;
         uint8_t voice = 0;
     };

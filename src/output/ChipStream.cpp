@@ -7,8 +7,7 @@ namespace vorpline {
 
 ChipStream::ChipStream(YMF262& chip, RegisterQueue& registers, uint32_t rate, size_t maxFrames)
     : chip(chip), registers(registers), rate(rate), resampler(YMF262::kNativeRate, rate),
-      chunk(2 * kChipChunk),
-      fifo(2 * (maxFrames + 2 * resampler.MaxOutputFrames(kChipChunk))) {
+      chunk(2 * kChipChunk), fifo(2 * (maxFrames + 2 * resampler.MaxOutputFrames(kChipChunk))) {
     // Run the converter in: it sizes its internal buffers during the first calls.
     std::vector<int16_t> scratch(2 * resampler.MaxOutputFrames(kChipChunk));
     for (int i = 0; i < 64; ++i) {

@@ -7,7 +7,8 @@
 
 namespace vorpline {
 
-RegisterLog::RegisterLog(const std::string& path) : path(path), file(std::fopen(path.c_str(), "w")) {
+RegisterLog::RegisterLog(const std::string& path)
+    : path(path), file(std::fopen(path.c_str(), "w")) {
     if (file == nullptr) {
         throw std::runtime_error("Cannot create register log " + path + ": " +
                                  std::strerror(errno));

@@ -18,7 +18,9 @@ public:
     // Main thread. Waits (yielding) in the rare case that the renderer is behind by a whole
     // queue; `drainInline` lets a renderer that runs on this same thread make room instead.
     void Write(uint8_t port, uint8_t value) override;
-    void SetInlineDrain(std::function<void()> drainInline) { this->drainInline = std::move(drainInline); }
+    void SetInlineDrain(std::function<void()> drainInline) {
+        this->drainInline = std::move(drainInline);
+    }
 
     // Rendering thread: hands every queued write to the chip. No allocation, no lock.
     void DrainInto(YMF262& chip);

@@ -15,7 +15,9 @@ bool Compiled(RtAudio::Api api) {
 }
 
 // RtAudio reports problems on stderr unless told otherwise; we report them ourselves.
-void Quiet(RtAudio& audio) { audio.showWarnings(false); }
+void Quiet(RtAudio& audio) {
+    audio.showWarnings(false);
+}
 
 } // namespace
 
@@ -73,11 +75,10 @@ uint32_t RtAudioBackend::Start(size_t index, uint32_t rate, size_t periodFrames,
         Quiet(*stream);
         RtAudio::DeviceInfo info = stream->getDeviceInfo(device.id);
         uint32_t deviceRate = rate;
-        if (!info.sampleRates.empty() &&
-            std::find(info.sampleRates.begin(), info.sampleRates.end(), rate) ==
-                info.sampleRates.end()) {
-            deviceRate = info.preferredSampleRate != 0 ? info.preferredSampleRate
-                                                       : info.sampleRates.back();
+        if (!info.sampleRates.empty() && std::find(info.sampleRates.begin(), info.sampleRates.end(),
+                                                   rate) == info.sampleRates.end()) {
+            deviceRate =
+                info.preferredSampleRate != 0 ? info.preferredSampleRate : info.sampleRates.back();
         }
         RtAudio::StreamParameters out;
         out.deviceId = device.id;

@@ -4,7 +4,9 @@
 
 namespace vorpline {
 
-Wave::Wave(WaveOut& output) : output(output) { Apply(); }
+Wave::Wave(WaveOut& output) : output(output) {
+    Apply();
+}
 
 void Wave::Apply() {
     if (muted) {

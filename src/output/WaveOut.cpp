@@ -96,10 +96,10 @@ void WaveOut::Open(const std::string& deviceName, YMF262& chipEmulator, AudioPro
     }
     try {
         streaming.store(false);
-        deviceRate = backend.Start(device, rate, frames,
-                                   [this](int16_t* out, size_t n, bool underflow) {
-                                       Callback(out, n, underflow);
-                                   });
+        deviceRate =
+            backend.Start(device, rate, frames, [this](int16_t* out, size_t n, bool underflow) {
+                Callback(out, n, underflow);
+            });
     } catch (const AudioError& e) {
         throw std::runtime_error(WithCode("Failed to open wave output", e.Code()));
     }

@@ -10,8 +10,7 @@ namespace vorpline {
 // construction: the way data crosses to and from the audio and writer threads.
 // One thread may push, one other thread may pop; a full ring refuses the push (never blocks).
 // The blocking waits are for threads that may sleep (writers), never for the audio thread.
-template <typename T, std::size_t Capacity>
-class SpscRing {
+template <typename T, std::size_t Capacity> class SpscRing {
     static_assert(Capacity >= 2 && (Capacity & (Capacity - 1)) == 0, "power of two");
 
 public:
@@ -21,7 +20,7 @@ public:
         if (tail - headIndex.load(std::memory_order_acquire) == Capacity) {
             return false;
         }
-        slots[tail & (Capacity - 1)] = value;
+        cells[tail & (Capacity - 1)] = value;
         tailIndex.store(tail + 1, std::memory_order_release);
         tailIndex.notify_one();
         return true;
@@ -34,7 +33,7 @@ public:
         if (tail - headIndex.load(std::memory_order_acquire) == Capacity) {
             return nullptr;
         }
-        return &slots[tail & (Capacity - 1)];
+        return &cells[tail & (Capacity - 1)];
     }
     void Commit() {
         tailIndex.store(tailIndex.load(std::memory_order_relaxed) + 1, std::memory_order_release);
@@ -58,7 +57,7 @@ public:
         if (tailIndex.load(std::memory_order_acquire) == head) {
             return nullptr;
         }
-        return &slots[head & (Capacity - 1)];
+        return &cells[head & (Capacity - 1)];
     }
     void Release() {
         headIndex.store(headIndex.load(std::memory_order_relaxed) + 1, std::memory_order_release);
@@ -86,14 +85,15 @@ public:
     }
 
     std::size_t Size() const {
-        return tailIndex.load(std::memory_order_acquire) - headIndex.load(std::memory_order_acquire);
+        return tailIndex.load(std::memory_order_acquire) -
+               headIndex.load(std::memory_order_acquire);
     }
 
 private:
     static constexpr std::size_t kLine = 64;
     alignas(kLine) std::atomic<std::size_t> headIndex{0};
     alignas(kLine) std::atomic<std::size_t> tailIndex{0};
-    alignas(kLine) std::array<T, Capacity> slots{};
+    alignas(kLine) std::array<T, Capacity> cells{};
 };
 
 } // namespace vorpline

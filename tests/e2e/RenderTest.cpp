@@ -21,12 +21,12 @@ using ::testing::HasSubstr;
 // 480 ticks per quarter at 120 bpm: one tick is 1/960 s.
 Bytes Song() {
     return File(0, 480,
-                {Track({{480, {0x90, 69, 100}},      // A4 at 0.5 s
-                        {480, {0x80, 69, 0}},        // off at 1.0 s
-                        {0, {0xB0, 64, 127}},        // damper down, ignored by the patch
-                        {0, {0x90, 60, 90}},         // C4 at 1.0 s
-                        {240, {0xE0, 0x00, 0x50}},   // bend up at 1.25 s
-                        {240, {0x90, 60, 0}}})});    // off at 1.5 s (velocity 0)
+                {Track({{480, {0x90, 69, 100}},    // A4 at 0.5 s
+                        {480, {0x80, 69, 0}},      // off at 1.0 s
+                        {0, {0xB0, 64, 127}},      // damper down, ignored by the patch
+                        {0, {0x90, 60, 90}},       // C4 at 1.0 s
+                        {240, {0xE0, 0x00, 0x50}}, // bend up at 1.25 s
+                        {240, {0x90, 60, 0}}})});  // off at 1.5 s (velocity 0)
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -105,8 +105,8 @@ TEST(RenderProgram, BadInputIsAClearErrorAndWritesNothing) {
     EXPECT_THAT(missing.output, HasSubstr("none.mid"));
 
     Save(dir.File("song.mid"), song);
-    auto rate = RunProgram(VORPLINE_RENDER_EXE,
-                           {dir.File("song.mid"), dir.File("x.wav"), "--rate", "44k"});
+    auto rate =
+        RunProgram(VORPLINE_RENDER_EXE, {dir.File("song.mid"), dir.File("x.wav"), "--rate", "44k"});
     EXPECT_EQ(rate.exitCode, 2);
     EXPECT_THAT(rate.output, HasSubstr("--rate"));
     auto unwritable = RunProgram(VORPLINE_RENDER_EXE, {dir.File("song.mid"), "/nonexistent/x.wav"});

@@ -6,8 +6,12 @@
 namespace vorpline {
 namespace {
 
-int FNum(FNumber f) { return f.high << 8 | f.low; }
-int Block(FNumber f) { return f.blockBits >> 2; }
+int FNum(FNumber f) {
+    return f.high << 8 | f.low;
+}
+int Block(FNumber f) {
+    return f.blockBits >> 2;
+}
 
 TEST(FNumberTable, CheckValues) {
     FNumberTable t;

@@ -132,8 +132,8 @@ TEST_F(PatchParameters, DamperHysteresis) {
 TEST_F(PatchParameters, ApplyPatchFillsEveryVoice) {
     PatchRecord patch = SustainedPatch();
     for (int op = 0; op < 6; ++op) {
-        patch.op[op].reg = {static_cast<uint8_t>(0x20 | op), static_cast<uint8_t>(0x40 | op),
-                            0xA5, static_cast<uint8_t>(0x30 | op), static_cast<uint8_t>(op)};
+        patch.op[op].reg = {static_cast<uint8_t>(0x20 | op), static_cast<uint8_t>(0x40 | op), 0xA5,
+                            static_cast<uint8_t>(0x30 | op), static_cast<uint8_t>(op)};
     }
     patch.channel12 = 0x0B;
     patch.channel34 = 0x01;

@@ -70,7 +70,7 @@ TEST_F(Portamento, LegatoFlagsChooseTheGlide) {
     EXPECT_EQ(FNum(), FNumOf(60));
 
     Setup(VoicePart::kLegato, 10, 0x01); // "Up": jump back to the old note and glide
-    timers.AdvanceBy(10); // let the earlier timer's period pass
+    timers.AdvanceBy(10);                // let the earlier timer's period pass
     pitch.NoteOn(0, 60, 100);
     pitch.NoteOn(0, 64, 100);
     EXPECT_EQ(chip.GlideOffset(0), -400);

@@ -1,0 +1,250 @@
+#include "app/Session.h"
+
+#include "engine/DefaultPatch.h"
+#include "engine/EmulatorBackend.h"
+#include "engine/OPL3.h"
+#include "engine/ParallelBackend.h"
+#include "engine/PitchControl.h"
+#include "engine/PortBackend.h"
+#include "output/FM801.h"
+#include "output/SB16.h"
+#include "output/SBPRO2.h"
+#include "output/Solo1.h"
+#include "output/TFormPort.h"
+#include "output/Wave.h"
+#include "platform/CheckPortAccess.h"
+#include "platform/Ieee1284ParallelLines.h"
+#include "platform/IniFile.h"
+#include "platform/LinuxPortIo.h"
+
+namespace vorpline {
+
+namespace {
+
+// The title suffix of each output type: " (SB16@0220)".
+constexpr const char* kTypePrefix[] = {" (FM801@", " (SOLO1@", " (ALS4000@", " (SB16@", " (SBPRO2@",
+                                       " (ESS@",   " (OPL3@",  " (OPL3LPT@", " (WAVE@"};
+
+} // namespace
+
+Session::Session(std::string executablePath, std::vector<std::string> arguments, Services services)
+    : folder(std::filesystem::path(executablePath).parent_path()),
+      executablePath(std::move(executablePath)), arguments(std::move(arguments)),
+      services(std::move(services)), main(folder / "assets" / "small") {}
+
+Session::~Session() = default;
+
+uint16_t Session::ParsedPort() const {
+    auto port = ParsePortAddress(config.ioPort);
+    if (!port || *port == 0) {
+        throw StartupError("Configuration invalid");
+    }
+    return *port;
+}
+
+void Session::Start() {
+    // 1-2: the configuration file and the output it names.
+    IniLocation location = LocateIni(executablePath, arguments.empty() ? "" : arguments[0]);
+    iniPath = location.path;
+    skipDialog = location.skipDialog;
+    IniFile ini(iniPath);
+    config = ReadOutputConfig(ini);
+
+    // 3-4: the wave devices, then the dialog.
+    waveOut = std::make_unique<WaveOut>(*services.audio, (config.options & kOptionWaveWindow) != 0);
+    std::vector<std::string> devices = waveOut->ListDevices(true);
+    if (!skipDialog) {
+        TFormPort dialog(folder);
+        dialog.Execute(config, devices, main.ApplicationTitle(), services.runPortDialog);
+    }
+    // 5: the DSP window is created with the wave output (not available yet on this build).
+    main.SetModuleWindow(main.ButtonDSP, nullptr);
+
+    OpenOutput();
+    // 7: the bending window plugs in here.
+    main.SetModuleWindow(main.ButtonBend, nullptr);
+    CreateEngine();
+
+    // 9: the per-output section and the caption.
+    deviceSection = DeviceSection(config.ioPort);
+    main.ShowPresetCaption();
+
+    // 11: the output's levels into the panel.
+    main.ShowMixerLevels();
+    // 12-14: optional windows. The CC map decides whether the frames' CC boxes mean anything;
+    // with the drum kit, part 5/6 keeps three voices.
+    main.SetModuleWindow(main.ButtonCc, nullptr);
+    main.EnableOperatorCc((config.options & kOptionCc) != 0);
+    main.SetModuleWindow(main.ButtonRT, nullptr);
+    main.SetModuleWindow(main.ButtonLFO, nullptr);
+    main.SetModuleWindow(main.ButtonSeq, nullptr);
+    main.SetModuleWindow(main.ButtonDrum, nullptr);
+    if (config.options & kOptionDrum) {
+        main.RemoveDrumModes();
+    }
+    // 15: controller state starts at its defaults (PitchControl's).
+    // 16: the MIDI inputs; with none present the list is just the two fixed entries.
+    main.ComboBoxMidiIn.SetItems({"No midi input", "Refresh list"});
+    main.ComboBoxMidiIn.SetItemIndex(0);
+    // 17: keyboard window.
+    main.SetModuleWindow(main.ButtonKbd, nullptr);
+    // 18: the built-in default patch until presets are stored.
+    engine->ApplyPatch(DefaultPatchRecord(), DefaultPatchExt((config.options & kOptionDrum) != 0));
+    main.ApplyDefaultOperators();
+    // 20: the algorithm picture.
+    main.LoadSchematic();
+    main.Show();
+    started = true;
+}
+
+void Session::OpenOutput() {
+    // 6: check and open the output.
+    if (config.ioType == kIoTypeAborted) {
+        throw StartupError("Configuration aborted");
+    }
+    if (config.ioType >= kTypeFM801 && config.ioType <= kTypeOPL3LPT) {
+        uint16_t base = ParsedPort();
+        if (config.ioType == kTypeOPL3LPT) {
+            // The parallel port is reached through the kernel's parport driver: opening it is
+            // the access check.
+            parallel = std::make_unique<Ieee1284ParallelLines>(base);
+        } else {
+            uint16_t chipBase = base;
+            if (config.ioType == kTypeFM801) {
+                chipBase = static_cast<uint16_t>(base + 0x68);
+            } else if (config.ioType == kTypeALS4000) {
+                chipBase = static_cast<uint16_t>(base + 0x10);
+            }
+            CheckPortAccess(PortDevice::Card, chipBase);
+            if (config.ioType == kTypeFM801 || config.ioType == kTypeSOLO1 ||
+                config.ioType == kTypeESS) {
+                CheckPortAccess(PortDevice::Card, base);
+            }
+            portIo = std::make_unique<LinuxPortIo>();
+        }
+        return;
+    }
+    if (config.ioType == kTypeWAVE) {
+        if (config.ioPort == WaveOut::kNoDevice) {
+            throw StartupError("Configuration aborted");
+        }
+        emulator = std::make_unique<YMF262>();
+        waveOut->Open(config.ioPort, *emulator, nullptr, config.ioSRate, config.ioBSize,
+                      config.ioRSize, config.soundFile);
+        return;
+    }
+    throw StartupError("Configuration invalid");
+}
+
+void Session::CreateEngine() {
+    // 8: title, mixer, chip access and the output controls.
+    if (config.ioType < kTypeFM801 || config.ioType > kTypeWAVE) {
+        throw StartupError("Configuration invalid");
+    }
+    main.SetApplicationTitle(main.ApplicationTitle() + kTypePrefix[config.ioType] + config.ioPort +
+                             ")");
+    OPL3::Settings settings;
+    settings.drumMode = (config.options & kOptionDrum) != 0;
+    settings.keyDelay = config.ioKey;
+    FM801* fm801 = nullptr;
+    switch (config.ioType) {
+    case kTypeFM801: {
+        auto card = std::make_unique<FM801>(*portIo, ParsedPort());
+        fm801 = card.get();
+        mixer = std::move(card);
+        backend = std::make_unique<PortBackend>(*portIo, static_cast<uint16_t>(ParsedPort() + 0x68),
+                                                config.ioPre, config.ioPost);
+        break;
+    }
+    case kTypeSOLO1:
+    case kTypeESS:
+        mixer = std::make_unique<Solo1>(*portIo, ParsedPort());
+        backend = std::make_unique<PortBackend>(*portIo, ParsedPort(), config.ioPre, config.ioPost);
+        break;
+    case kTypeALS4000: {
+        auto base = static_cast<uint16_t>(ParsedPort() + 0x10);
+        mixer = std::make_unique<SB16>(*portIo, base);
+        backend = std::make_unique<PortBackend>(*portIo, base, config.ioPre, config.ioPost);
+        break;
+    }
+    case kTypeSB16:
+        mixer = std::make_unique<SB16>(*portIo, ParsedPort());
+        backend = std::make_unique<PortBackend>(*portIo, ParsedPort(), config.ioPre, config.ioPost);
+        break;
+    case kTypeSBPRO2:
+        mixer = std::make_unique<SBPRO2>(*portIo, ParsedPort());
+        backend = std::make_unique<PortBackend>(*portIo, ParsedPort(), config.ioPre, config.ioPost);
+        break;
+    case kTypeOPL3:
+        mixer = std::make_unique<Mixer>();
+        backend = std::make_unique<PortBackend>(*portIo, ParsedPort(), config.ioPre, config.ioPost);
+        break;
+    case kTypeOPL3LPT:
+        mixer = std::make_unique<Mixer>();
+        backend = std::make_unique<ParallelBackend>(*parallel, config.ioPre, config.ioPost);
+        break;
+    default: // WAVE: the software chip takes every byte at once.
+        settings.keyDelay = 0;
+        mixer = std::make_unique<vorpline::Wave>(*waveOut);
+        backend = std::make_unique<EmulatorBackend>(waveOut->Registers());
+        break;
+    }
+    bool hasMixer = config.ioType != kTypeOPL3 && config.ioType != kTypeOPL3LPT;
+    engine = std::make_unique<OPL3>(*backend, *services.timers, settings);
+    pitch = std::make_unique<PitchControl>(*engine);
+    engine->SetGlideTickHandler([this](int part, int remaining) {
+        if (pitch) {
+            pitch->GlideTick(part, remaining);
+        }
+    });
+    main.nowMs = services.nowMs;
+    main.doubleClickMs = services.doubleClickMs;
+    main.AttachEngine(*engine, *pitch);
+    main.AttachMixer(*mixer, fm801);
+    main.EnableVolumeControls(hasMixer);
+}
+
+void Session::ServiceAudio() {
+    if (!waveOut || !waveOut->IsOpen()) {
+        return;
+    }
+    if (waveOut->WindowMode()) {
+        waveOut->ServiceDoneBuffers(main.Closing());
+    }
+    if (std::exception_ptr failure = waveOut->TakeFileError()) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void Session::Close() {
+    if (!started) {
+        return;
+    }
+    started = false;
+    main.SetClosing();
+    std::string failure;
+    if (waveOut && waveOut->IsOpen()) {
+        try {
+            waveOut->Close();
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    }
+    if (!emulator && engine) {
+        // A hardware chip keeps sounding after the program unless it is silenced.
+        engine->ResetChip(false);
+        main.ShowNotes(OPL3::kPart1234, 0);
+        main.ShowNotes(OPL3::kPart56, 0);
+    }
+    IniFile ini(iniPath);
+    WriteOutputConfig(ini, config);
+    ini.WriteString(deviceSection, "Midi Device", main.ComboBoxMidiIn.Text());
+    ini.WriteString(deviceSection, "Bank", std::to_string(main.ComboBoxBank.ItemIndex()));
+    ini.WriteString(deviceSection, "Main Preset", main.ComboBoxPreset.Text());
+    ini.UpdateFile();
+    if (!failure.empty()) {
+        throw std::runtime_error(failure);
+    }
+}
+
+} // namespace vorpline

@@ -1,0 +1,97 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/OutputConfig.h"
+#include "output/AudioBackend.h"
+#include "output/WaveOut.h"
+#include "output/YMF262.h"
+#include "platform/TimerService.h"
+#include "ui/TFormMain.h"
+
+namespace vorpline {
+
+class ChipBackend;
+class FM801;
+class Mixer;
+class OPL3;
+class ParallelLines;
+class PitchControl;
+class PortIo;
+class TFormPort;
+
+// A start-up failure; the text is what the user sees before the program ends.
+class StartupError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One run of the synthesizer: everything the main window owns from start-up to shutdown
+// (configuration, output devices, the engine) and the two sequences that build and take it
+// down. The windowing side supplies the dialogs and the clock.
+// Main thread only.
+class Session {
+public:
+    struct Services {
+        // Runs the configuration dialog modally.
+        std::function<void(TFormPort&)> runPortDialog;
+        TimerService* timers = nullptr;
+        AudioBackend* audio = nullptr;
+        std::function<uint32_t()> nowMs;
+        uint32_t doubleClickMs = 400;
+    };
+
+    Session(std::string executablePath, std::vector<std::string> arguments, Services services);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // The start-up sequence; throws StartupError (or the output's own error) and writes nothing
+    // to the INI file when it fails.
+    void Start();
+    // The shutdown sequence: closes the devices, silences a hardware chip, writes the INI file.
+    void Close();
+
+    TFormMain& Main() { return main; }
+    const PortConfig& Config() const { return config; }
+    const std::string& IniPath() const { return iniPath; }
+    const std::string& Section() const { return deviceSection; }
+    OPL3* Engine() { return engine.get(); }
+    WaveOut* Output() { return waveOut.get(); }
+
+    // Window mode of the wave output: the main loop calls this often; it renders the buffers
+    // the device has finished and reports a wave-file failure (as an exception) once.
+    void ServiceAudio();
+
+private:
+    void OpenOutput();
+    void CreateEngine();
+    uint16_t ParsedPort() const;
+
+    std::filesystem::path folder;
+    std::string executablePath;
+    std::vector<std::string> arguments;
+    Services services;
+    std::string iniPath;
+    bool skipDialog = false;
+    PortConfig config;
+    std::string deviceSection;
+    bool started = false;
+
+    TFormMain main;
+    std::unique_ptr<WaveOut> waveOut;
+    std::unique_ptr<YMF262> emulator;
+    std::unique_ptr<PortIo> portIo;
+    std::unique_ptr<ParallelLines> parallel;
+    std::unique_ptr<ChipBackend> backend;
+    std::unique_ptr<Mixer> mixer;
+    std::unique_ptr<OPL3> engine;
+    std::unique_ptr<PitchControl> pitch;
+};
+
+} // namespace vorpline

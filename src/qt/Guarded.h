@@ -1,0 +1,11 @@
+#pragma once
+#include <functional>
+
+namespace vorpline {
+
+// Runs what a user action set off. An exception escaping a handler is shown in a message box
+// with its text ("Unknown exception" for anything that is not a standard exception) and the
+// program carries on: one failed action must not end the session. Main thread only.
+void Guarded(const std::function<void()>& action);
+
+} // namespace vorpline

@@ -1,0 +1,28 @@
+#pragma once
+#include <QDialog>
+
+#include "ui/UiService.h"
+
+namespace vorpline {
+
+class TFormInfo;
+
+// The information window: the message and one OK button; OK, Escape and the window manager's
+// close all end it through the form's ButtonOk.
+// Main thread only; the form must outlive the dialog.
+class InfoDialog : public QDialog {
+public:
+    explicit InfoDialog(TFormInfo& form, QWidget* parent = nullptr);
+};
+
+// The windowing side of the form logic for the Qt program: modal windows over `parent`.
+class QtUiService : public UiService {
+public:
+    explicit QtUiService(QWidget* parent = nullptr) : parent(parent) {}
+    void ShowModal(TFormInfo& info) override;
+
+private:
+    QWidget* parent;
+};
+
+} // namespace vorpline

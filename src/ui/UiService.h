@@ -1,0 +1,18 @@
+#pragma once
+
+namespace vorpline {
+
+class TFormInfo;
+
+// What the form logic needs from the windowing side that a control cannot express: running a
+// window modally. The Qt program implements it with real dialogs; the command-line renderer
+// and tests provide their own.
+// Main thread only.
+class UiService {
+public:
+    virtual ~UiService() = default;
+    // Shows the window and returns once the user has closed it (ButtonOk).
+    virtual void ShowModal(TFormInfo& info) = 0;
+};
+
+} // namespace vorpline

@@ -1,0 +1,44 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "output/AudioBackend.h"
+
+namespace vorpline::test {
+
+// An audio system with made-up devices whose stream the test drives by calling Pull, as a
+// device would from its own thread.
+class FakeAudioBackend : public AudioBackend {
+public:
+    explicit FakeAudioBackend(std::vector<std::string> devices = {"Fake Out"},
+                              uint32_t deviceRate = 0)
+        : devices(std::move(devices)), deviceRate(deviceRate) {}
+
+    std::vector<std::string> OutputDevices() override { return devices; }
+    uint32_t Start(size_t index, uint32_t rate, size_t, Callback cb) override {
+        if (failStart != 0) {
+            throw AudioError("refused", failStart);
+        }
+        startedIndex = static_cast<int>(index);
+        callback = std::move(cb);
+        return deviceRate != 0 ? deviceRate : rate;
+    }
+    void Stop() override { callback = nullptr; }
+
+    // Asks the output for `frames` frames, as the device's period would.
+    std::vector<int16_t> Pull(size_t frames) {
+        std::vector<int16_t> out(2 * frames);
+        if (callback) {
+            callback(out.data(), frames, false);
+        }
+        return out;
+    }
+
+    std::vector<std::string> devices;
+    uint32_t deviceRate;
+    int failStart = 0;
+    int startedIndex = -1;
+    Callback callback;
+};
+
+} // namespace vorpline::test
