@@ -1,18 +1,25 @@
 #include "app/MidiRenderer.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <stdexcept>
 
+#include "app/OutputConfig.h"
+#include "app/RenderPreset.h"
 #include "engine/DefaultPatch.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
-#include "midi/DirectRouter.h"
+#include "midi/MessageHub.h"
 #include "midi/StandardMidiFile.h"
 #include "output/OfflineChip.h"
 #include "output/RegisterLog.h"
 #include "output/WaveFileWriter.h"
+#include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
+#include "ui/MainPresets.h"
+#include "ui/TFormMain.h"
 
 namespace vorpline {
 
@@ -43,6 +50,33 @@ private:
     double next = kEverySeconds;
 };
 
+// What a render takes from the configuration file: the options that change the synthesizer
+// itself, and the per-output section's choices of bank and preset, which the panel shows.
+struct RenderConfig {
+    uint32_t options = 0;
+    int bank = 2;
+    std::string preset = "Default";
+};
+
+RenderConfig ReadRenderConfig(const std::string& iniPath) {
+    RenderConfig config;
+    if (iniPath.empty()) {
+        return config;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(iniPath, error)) {
+        throw std::runtime_error(iniPath + ": no such configuration file");
+    }
+    IniFile ini(iniPath);
+    PortConfig output = ReadOutputConfig(ini);
+    config.options = output.options;
+    std::string section = DeviceSection(output.ioPort);
+    config.bank =
+        static_cast<int>(IniFile::ParseInteger(ini.ReadString(section, "Bank", "2")).value_or(0));
+    config.preset = ini.ReadString(section, "Main Preset", "Default");
+    return config;
+}
+
 } // namespace
 
 MidiRenderer::MidiRenderer(RenderOptions options) : options(std::move(options)) {}
@@ -53,6 +87,8 @@ void MidiRenderer::SetPatch(const PatchRecord& record, const PatchExt& ext) {
 
 RenderResult MidiRenderer::Run() {
     StandardMidiFile song = StandardMidiFile::Load(options.midiPath);
+    RenderConfig config = ReadRenderConfig(options.iniPath);
+    bool drumKit = (config.options & kOptionDrum) != 0;
 
     WaveFileWriter wave;
     wave.Open(options.wavePath, options.rate);
@@ -65,16 +101,39 @@ RenderResult MidiRenderer::Run() {
         log.get());
     EmulatorBackend backend(chip);
     VirtualTimerService timers;
-    OPL3 engine(backend, timers, {});
+    OPL3::Settings settings;
+    settings.drumMode = drumKit;
+    OPL3 engine(backend, timers, settings);
     PitchControl pitch(engine);
-    engine.SetGlideTickHandler(
-        [&pitch](int part, int remaining) { pitch.GlideTick(part, remaining); });
+
+    // The synth panel without a window: its controls hold the settings the hub reads and the
+    // controllers change.
+    TFormMain form(options.assetFolder);
+    form.AttachEngine(engine, pitch);
+    form.EnableOperatorCc((config.options & kOptionCc) != 0);
+    if (drumKit) {
+        form.RemoveDrumModes();
+    }
+    form.ComboBoxBank.SetItemIndex(config.bank);
+    form.ComboBoxPreset.SetText(config.preset);
     if (patch) {
         engine.ApplyPatch(patch->first, patch->second);
+        for (int op = 0; op < static_cast<int>(patch->first.op.size()); ++op) {
+            form.PutOperator(op, patch->first.op[static_cast<size_t>(op)]);
+        }
     } else {
-        engine.ApplyPatch(DefaultPatchRecord(), DefaultPatchExt());
+        engine.ApplyPatch(DefaultPatchRecord(), DefaultPatchExt(drumKit));
+        form.ApplyDefaultOperators();
     }
-    DirectRouter router(engine, pitch);
+    MessageHub hub(form, engine, pitch);
+    // The song is an input that is open from its first event to its last.
+    hub.inputOpen = [] { return true; };
+    MainPresets presets(form, options.presetRoot);
+    presets.AttachEngine(engine, pitch);
+    presets.AttachControllers(hub.Controllers());
+    if (!options.preset.empty() && !presets.SelectPreset(options.bank, options.preset)) {
+        throw std::runtime_error(RenderPresetError(options));
+    }
 
     // Moves the song to `ms`, rendering audio and firing timers (portamento) in time order.
     auto advanceTo = [&](double ms) {
@@ -96,7 +155,8 @@ RenderResult MidiRenderer::Run() {
     Progress progress(options.progress, end);
     for (const MidiEvent& e : song.Events()) {
         advanceTo(e.seconds * 1000.0);
-        router.Route(e.status, e.data1, e.data2);
+        hub.ShortEvent(PackEvent(e.status, e.data1, e.data2),
+                       static_cast<uint32_t>(e.seconds * 1000.0));
         progress.At(e.seconds);
     }
     advanceTo(end * 1000.0);

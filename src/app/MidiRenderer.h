@@ -1,6 +1,6 @@
 #pragma once
 #include <cstdint>
-#include <functional>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -14,6 +14,16 @@ struct RenderOptions {
     std::string regLogPath; // empty = no register log
     uint32_t rate = 44100;
     bool progress = true; // report on standard error for long songs
+    // The synthesizer's configuration file; empty = the defaults of a first start.
+    std::string iniPath;
+    // Where the panel looks for its pictures; a render needs none, so it may be missing.
+    std::filesystem::path assetFolder;
+    // The preset to play: a name in `bank` ("2op", "4op", "6op") under `presetRoot` (the
+    // program's "vpx" folder) or a ".sbi" file anywhere, loaded as the panel loads presets.
+    // Empty = none named.
+    std::string bank = "6op";
+    std::string preset;
+    std::filesystem::path presetRoot;
 };
 
 struct RenderResult {
@@ -21,9 +31,11 @@ struct RenderResult {
     double seconds = 0;
 };
 
-// Plays a Standard MIDI File through the engine and the software chip in virtual time and
-// writes the sound to a wave file: the synthesizer's job without a sound card. The same input
-// and options always give the same bytes. Single thread.
+// Plays a Standard MIDI File through the synthesizer in virtual time and writes the sound to a
+// wave file: the synthesizer's job without a sound card. The song is a MIDI input like any
+// other: every event goes through the main window's message hub, so the parts hear it on their
+// channels and key ranges (both on channel 1 over the whole keyboard until a preset says
+// otherwise). The same input and options always give the same bytes. Single thread.
 class MidiRenderer {
 public:
     // Sound continues at most this long after the song's end while it has not died away.
@@ -33,11 +45,12 @@ public:
 
     explicit MidiRenderer(RenderOptions options);
 
-    // The patch both parts play; the built-in default if not set.
+    // The patch both parts play, shown in the operator frames as a loaded preset would be; the
+    // built-in default if not set.
     void SetPatch(const PatchRecord& patch, const PatchExt& ext);
 
-    // Throws MidiFileError for a bad MIDI file (before any output exists) and
-    // std::runtime_error for output failures.
+    // Throws MidiFileError for a bad MIDI file and std::runtime_error for a configuration file
+    // that does not exist (both before any output exists) and for output failures.
     RenderResult Run();
 
 private:

@@ -1,11 +1,15 @@
 #include "app/RenderCommand.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <stdexcept>
 
 #include "app/MidiRenderer.h"
+#include "app/RenderPreset.h"
+#include "ui/MainPresets.h"
 
 namespace vorpline {
 
@@ -30,6 +34,14 @@ uint32_t ParseRate(const std::string& text) {
     return rate;
 }
 
+std::string ParseBank(const std::string& text) {
+    const auto& banks = MainPresets::kBankFolders;
+    if (std::find(banks.begin(), banks.end(), text) == banks.end()) {
+        throw UsageError("--bank wants 2op, 4op or 6op, not \"" + text + "\"");
+    }
+    return text;
+}
+
 RenderOptions ParseOptions(const std::vector<std::string>& args) {
     RenderOptions options;
     std::vector<std::string> files;
@@ -45,6 +57,12 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
             options.rate = ParseRate(value());
         } else if (a == "--reglog") {
             options.regLogPath = value();
+        } else if (a == "--ini") {
+            options.iniPath = value();
+        } else if (a == "--bank") {
+            options.bank = ParseBank(value());
+        } else if (a == "--preset") {
+            options.preset = value();
         } else if (a == "--quiet") {
             options.progress = false;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -58,6 +76,14 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
     }
     options.midiPath = files[0];
     options.wavePath = files[1];
+    // The panel's pictures beside the program, as for the desktop program; a render does not
+    // show them, so their absence is fine.
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        options.assetFolder = self.parent_path() / "assets" / "small";
+        options.presetRoot = self.parent_path() / "vpx";
+    }
     return options;
 }
 
@@ -65,11 +91,17 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
 
 std::string RenderUsage(const std::string& invocation) {
     return "Usage: " + invocation +
-           " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--quiet]\n"
+           " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--ini FILE]\n"
+           "       [--bank BANK] [--preset NAME] [--quiet]\n"
            "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
            "  --reglog FILE  write every register write: <frame> <register> <value>\n"
+           "  --ini FILE     take the synthesizer's configuration from FILE: its options\n"
+           "                 (such as the drum kit) and the settings kept for its output\n"
+           "  --bank BANK    the bank of --preset: 2op, 4op or 6op (default 6op)\n"
+           "  --preset NAME  play preset NAME of the bank beside the program, or the\n"
+           "                 preset file NAME when it ends in .sbi\n"
            "  --quiet        no progress report\n";
 }
 
@@ -81,7 +113,9 @@ int RunRenderCommand(const std::string& program, const std::vector<std::string>&
         }
     }
     try {
-        MidiRenderer renderer(ParseOptions(args));
+        RenderOptions options = ParseOptions(args);
+        CheckRenderPreset(options);
+        MidiRenderer renderer(options);
         renderer.Run();
         return 0;
     } catch (const UsageError& e) {

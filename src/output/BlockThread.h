@@ -35,6 +35,8 @@ public:
     // Drains the ring, runs `finish`, stops the thread; rethrows the worker's failure.
     void Close();
     bool Failed() const { return failed.load(std::memory_order_acquire); }
+    // Blocks waiting for the worker. Any thread.
+    size_t Pending() const { return ring.Size(); }
     std::exception_ptr Failure() const { return Failed() ? failure : nullptr; }
 
 private:

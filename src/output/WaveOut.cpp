@@ -71,6 +71,8 @@ void WaveOut::Open(const std::string& deviceName, YMF262& chipEmulator, AudioPro
         }
         fileWriter = std::make_unique<BlockThread>(
             [this](const int16_t* f, size_t n) { file.Append(f, n); });
+        recordBlock.assign(2 * BlockThread::kBlockFrames, 0);
+        recordFrames = 0;
     }
     buffers.assign(count, std::vector<int16_t>(2 * frames));
     if (emulator->Init(1, YMF262::kClock, YMF262::kNativeRate) != YMF262::kInitOk) {
@@ -132,6 +134,9 @@ void WaveOut::Close() {
     chip.reset();
     if (fileWriter) {
         try {
+            // The device is stopped: the last partial block can wait for room.
+            fileWriter->Push(recordBlock.data(), recordFrames);
+            recordFrames = 0;
             fileWriter->Close();
             file.Close();
         } catch (const std::exception& e) {
@@ -162,8 +167,23 @@ void WaveOut::RenderInto(int16_t* buffer) {
 }
 
 void WaveOut::Record(const int16_t* samples, size_t n) {
-    if (fileWriter && !fileWriter->TryPush(samples, n)) {
-        fileFailed.store(true, std::memory_order_release);
+    if (!fileWriter) {
+        return;
+    }
+    while (n > 0) {
+        size_t take = std::min(n, BlockThread::kBlockFrames - recordFrames);
+        std::copy(samples, samples + 2 * take,
+                  recordBlock.begin() + static_cast<std::ptrdiff_t>(2 * recordFrames));
+        recordFrames += take;
+        samples += 2 * take;
+        n -= take;
+        if (recordFrames == BlockThread::kBlockFrames) {
+            if (!fileWriter->TryPush(recordBlock.data(), recordFrames)) {
+                // The disk fell more than the whole ring behind: this block is lost.
+                fileFailed.store(true, std::memory_order_release);
+            }
+            recordFrames = 0;
+        }
     }
 }
 

@@ -67,6 +67,8 @@ public:
     // The rate the device runs at (may differ from the chosen rate).
     uint32_t DeviceRate() const { return deviceRate; }
     uint64_t Underruns() const { return underruns.load(std::memory_order_relaxed); }
+    // Blocks of recorded audio the wave-file writer has not written yet.
+    size_t RecordingBacklog() const { return fileWriter ? fileWriter->Pending() : 0; }
     // A wave-file failure since the last call ("Wave file output write failed [9]"), to show.
     std::exception_ptr TakeFileError();
 
@@ -113,6 +115,10 @@ private:
 
     WaveFileWriter file;
     std::unique_ptr<BlockThread> fileWriter;
+    // Recorded frames are gathered into whole blocks, so the writer's ring holds over a second
+    // of audio whatever the buffer size.
+    std::vector<int16_t> recordBlock;
+    size_t recordFrames = 0;
 };
 
 } // namespace vorpline

@@ -11,6 +11,7 @@
 #include "support/MidiBytes.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
+#include "support/TestPatches.h"
 
 namespace vorpline::test {
 namespace {
@@ -118,28 +119,16 @@ TEST(RenderProgram, BadInputIsAClearErrorAndWritesNothing) {
     EXPECT_THAT(help.output, HasSubstr("--reglog"));
 }
 
-// A patch that holds its note: every modulator silent, carriers 4 and 6 at full level with
-// the sustained envelope type, instant attack, no decay, a short release.
-std::pair<PatchRecord, PatchExt> SustainedSine() {
-    PatchRecord patch;
-    for (int op = 0; op < 6; ++op) {
-        bool carrier = op == 3 || op == 5;
-        patch.op[op].reg = {0x21, static_cast<uint8_t>(carrier ? 0x00 : 0x3F), 0xF0, 0x08, 0x00};
-    }
-    patch.channel12 = patch.channel34 = patch.channel56 = 0x30;
-    PatchExt ext;
-    ext[PatchExt::kOutputs] = 0x0F;
-    ext[PatchExt::kMode1234] = ext[PatchExt::kMode56] = 6;
-    ext[PatchExt::kPriority1234] = ext[PatchExt::kPriority56] = 2;
-    return {patch, ext};
-}
-
 class RenderPitch : public ::testing::TestWithParam<uint32_t> {};
 
 TEST_P(RenderPitch, SustainedA4IsFourHundredFortyHertzAtAnyRate) {
     TempDir dir;
     Save(dir.File("a4.mid"), File(0, 480, {Track({{480, {0x90, 69, 127}}, {960, {0x80, 69, 0}}})}));
-    RenderOptions options{dir.File("a4.mid"), dir.File("a4.wav"), "", GetParam(), false};
+    RenderOptions options;
+    options.midiPath = dir.File("a4.mid");
+    options.wavePath = dir.File("a4.wav");
+    options.rate = GetParam();
+    options.progress = false;
     MidiRenderer renderer(options);
     auto [patch, ext] = SustainedSine();
     renderer.SetPatch(patch, ext);

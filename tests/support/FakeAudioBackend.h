@@ -28,10 +28,14 @@ public:
     // Asks the output for `frames` frames, as the device's period would.
     std::vector<int16_t> Pull(size_t frames) {
         std::vector<int16_t> out(2 * frames);
-        if (callback) {
-            callback(out.data(), frames, false);
-        }
+        PullInto(out.data(), frames);
         return out;
+    }
+    // The same into the caller's buffer, so that the call itself allocates nothing.
+    void PullInto(int16_t* out, size_t frames) {
+        if (callback) {
+            callback(out, frames, false);
+        }
     }
 
     std::vector<std::string> devices;

@@ -1,0 +1,69 @@
+#pragma once
+#include <rtmidi/RtMidi.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "midi/MidiPortSystem.h"
+
+namespace vorpline {
+
+// MIDI inputs of the ALSA sequencer and of a running JACK server, through RtMidi. The list
+// holds the ALSA ports first, then the JACK ports, each API in its own order. ALSA names read
+// "client:port client-number:port-number", JACK names "client:port" (e.g. "Seq:out").
+//
+// An API that cannot be reached (no /dev/snd/seq, no JACK server) simply contributes no
+// ports: a machine without either lists nothing and opens nothing, without an error. RtMidi's
+// JACK back end never starts a server of its own.
+//
+// Start and Stop are a gate in front of the receiver (and the queue): RtMidi delivers from the
+// moment a port is opened, the program only after starting it.
+// Main thread only, except that the receiver runs on RtMidi's input thread (for JACK, the
+// server's process thread).
+class RtMidiPortSystem final : public MidiPortSystem {
+public:
+    // The name under which the program appears to the MIDI servers.
+    static constexpr const char* kClientName = "Vorpline";
+    // The program's input port (JACK shows it as "Vorpline:Input").
+    static constexpr const char* kPortName = "Input";
+    // Messages RtMidi holds for Poll before it drops new ones.
+    static constexpr unsigned kQueueLimit = 1024;
+
+    RtMidiPortSystem();
+    ~RtMidiPortSystem() override;
+    RtMidiPortSystem(const RtMidiPortSystem&) = delete;
+    RtMidiPortSystem& operator=(const RtMidiPortSystem&) = delete;
+
+    std::vector<std::string> ListInputs() override;
+    int Open(std::size_t port, Receiver receiver) override;
+    int Start() override;
+    int Stop() override;
+    int Reset() override;
+    int Close() override;
+    bool Poll(uint32_t& packed) override;
+
+    // The result code for an RtMidi error kind (the one table that maps them).
+    static int ResultOf(RtMidiError::Type type);
+
+private:
+    struct PortRef {
+        RtMidi::Api api;
+        unsigned index; // the port's number within its API
+    };
+
+    static void OnMessage(double deltaSeconds, std::vector<unsigned char>* message, void* userData);
+    void DropQueued();
+
+    std::vector<RtMidi::Api> apis; // the compiled-in APIs we use, in listing order
+    std::vector<PortRef> listed;   // the ports of the last ListInputs, by list index
+    std::unique_ptr<RtMidiIn> input;
+    Receiver receiver;                // set before a callback port opens, cleared after close
+    std::atomic<bool> started{false}; // the gate, read on RtMidi's thread
+    std::vector<unsigned char> pollBuffer;
+};
+
+} // namespace vorpline

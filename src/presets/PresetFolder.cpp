@@ -1,0 +1,151 @@
+#include "presets/PresetFolder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+
+namespace vorpline {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Case-insensitive order (ASCII letters); names that differ only in case keep a fixed order.
+bool CaselessLess(const std::string& a, const std::string& b) {
+    auto less = [](char x, char y) { return Lower(x) < Lower(y); };
+    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less)) {
+        return true;
+    }
+    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less)) {
+        return false;
+    }
+    return a < b;
+}
+
+bool IsBlank(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+// write() until everything is out, riding over interrupted calls.
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+} // namespace
+
+PresetFolder::PresetFolder(fs::path folder, std::string extension)
+    : folder(std::move(folder)), extension(std::move(extension)) {}
+
+std::vector<std::string> PresetFolder::List() const {
+    return ListPresetNames(folder, extension);
+}
+
+std::optional<fs::path> PresetFolder::PathOf(const std::string& name) const {
+    if (!NameProblem(name).empty()) {
+        return std::nullopt;
+    }
+    return folder / (name + extension);
+}
+
+bool PresetFolder::Remove(const std::string& name) const {
+    auto path = PathOf(name);
+    std::error_code ec;
+    return path && fs::remove(*path, ec) && !ec;
+}
+
+std::string PresetFolder::NameProblem(const std::string& name) {
+    if (IsBlank(name)) {
+        return "You must supply a name for the preset.";
+    }
+    if (name.find_first_of("/\\") != std::string::npos) {
+        return "A preset name cannot contain \"/\" or \"\\\".";
+    }
+    if (name.front() == '.') {
+        return "A preset name cannot start with \".\".";
+    }
+    if (std::any_of(name.begin(), name.end(), [](char c) {
+            auto u = static_cast<unsigned char>(c);
+            return u < 0x20 || u == 0x7F;
+        })) {
+        return "A preset name cannot contain control characters.";
+    }
+    if (name.size() > kMaxNameBytes) {
+        return "A preset name can be at most " + std::to_string(kMaxNameBytes) +
+               " characters long.";
+    }
+    return {};
+}
+
+std::vector<std::string> ListPresetNames(const fs::path& folder, const std::string& extension) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string file = it->path().filename().string();
+        // A folder called "x.sbi" is no preset; a link to a preset file is.
+        if (file.size() <= extension.size() ||
+            file.compare(file.size() - extension.size(), extension.size(), extension) != 0 ||
+            !it->is_regular_file(ec)) {
+            continue;
+        }
+        std::string name = file.substr(0, file.size() - extension.size());
+        if (name != PresetFolder::kDefaultName) {
+            names.push_back(std::move(name));
+        }
+    }
+    std::sort(names.begin(), names.end(), CaselessLess);
+    if (names.empty()) {
+        names.push_back(PresetFolder::kDefaultName);
+    }
+    return names;
+}
+
+bool ReplaceFileContents(const fs::path& path, std::span<const uint8_t> bytes) {
+    // A name unique to this process and call; O_EXCL refuses leftovers of another run.
+    static std::atomic<unsigned> serial{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp =
+            path.string() + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    struct stat old {};
+    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    // Replacing a preset keeps the permissions the user gave it.
+    if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    }
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+    }
+    return ok;
+}
+
+} // namespace vorpline

@@ -1,0 +1,311 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "engine/MultiplierCents.h"
+#include "presets/ExtLayout.h"
+#include "presets/TSbi.h"
+#include "support/TempDir.h"
+
+namespace vorpline::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every operator register byte different, so a swapped or shifted byte shows.
+PatchRecord DistinctPatch() {
+    PatchRecord patch;
+    for (size_t op = 0; op < 6; ++op) {
+        for (size_t r = 0; r < 4; ++r) {
+            patch.op[op].reg[r] = static_cast<uint8_t>(0x10 * (op + 1) + r + 1);
+        }
+        patch.op[op].reg[4] = static_cast<uint8_t>(op + 1);
+    }
+    patch.channel12 = 0x3B; // R L FB 5 CNT 1
+    patch.channel34 = 0x11;
+    patch.channel56 = 0x2C;
+    return patch;
+}
+
+PatchExt DistinctExt() {
+    PatchExt e;
+    for (int i = 0; i < PatchExt::kSize; ++i) {
+        e[i] = static_cast<uint8_t>(i * 7 + 3);
+    }
+    return e;
+}
+
+std::vector<uint8_t> Image(size_t size, const char* magic) {
+    std::vector<uint8_t> file(size, 0);
+    std::copy_n(magic, std::min<size_t>(size, 3), file.begin());
+    if (size > 3) {
+        file[3] = 0x1A;
+    }
+    return file;
+}
+
+void Save(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> Load(const fs::path& path) {
+    std::string text = TempDir::Read(path.string());
+    return {text.begin(), text.end()};
+}
+
+bool SameRegisters(const PatchRecord& a, const PatchRecord& b) {
+    for (size_t op = 0; op < 6; ++op) {
+        if (a.op[op].reg != b.op[op].reg) {
+            return false;
+        }
+    }
+    return a.channel12 == b.channel12 && a.channel34 == b.channel34 && a.channel56 == b.channel56;
+}
+
+int16_t Tuning(const PatchExt& e, int op, int mult) {
+    return ext::GetS16(e, ext::TuningEntry(op, mult));
+}
+
+class SbiFiles : public ::testing::Test {
+protected:
+    TempDir dir;
+    TSbi sbi{dir.path};
+};
+
+TEST_F(SbiFiles, SixOperatorFileIsLaidOutFieldByField) {
+    PatchRecord patch = DistinctPatch();
+    PatchExt e = DistinctExt();
+    ext::PutU16(e, ext::kTranspose, -1200);
+    ASSERT_TRUE(sbi.Write("6op", "Bright Brass", patch, e));
+    auto file = Load(dir.path / "6op" / "Bright Brass.sbi");
+    ASSERT_EQ(file.size(), 310u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "6OP\x1A");
+    EXPECT_EQ(std::string(file.begin() + 4, file.begin() + 16), "Bright Brass");
+    EXPECT_TRUE(
+        std::all_of(file.begin() + 16, file.begin() + 36, [](uint8_t b) { return b == 0; }));
+    // Blocks: modulator then carrier for each register, then the channel byte.
+    const size_t blocks[3] = {36, 47, 58};
+    const uint8_t channels[3] = {0x3B, 0x11, 0x2C};
+    for (size_t pair = 0; pair < 3; ++pair) {
+        for (size_t r = 0; r < 5; ++r) {
+            EXPECT_EQ(file[blocks[pair] + 2 * r], patch.op[2 * pair].reg[r]) << pair << r;
+            EXPECT_EQ(file[blocks[pair] + 2 * r + 1], patch.op[2 * pair + 1].reg[r]) << pair << r;
+        }
+        EXPECT_EQ(file[blocks[pair] + 10], channels[pair]);
+    }
+    EXPECT_EQ(file[69], 5);
+    EXPECT_EQ(file[70], e[0]);
+    EXPECT_EQ(file[71], 0) << "reserved byte";
+    EXPECT_EQ(file[72], 0x50) << "-1200 = 0xFB50, little-endian";
+    EXPECT_EQ(file[73], 0xFB);
+    for (int at = 4; at < PatchExt::kSize; ++at) {
+        EXPECT_EQ(file[70 + static_cast<size_t>(at)], e[at]) << at;
+    }
+}
+
+TEST_F(SbiFiles, TwoAndFourOperatorFilesHaveTheClassicLayout) {
+    PatchRecord patch = DistinctPatch();
+    ASSERT_TRUE(sbi.Write("2op", "Bass", patch, DistinctExt()));
+    ASSERT_TRUE(sbi.Write("4op", "Piano", patch, DistinctExt()));
+    auto two = Load(dir.path / "2op" / "Bass.sbi");
+    auto four = Load(dir.path / "4op" / "Piano.sbi");
+    ASSERT_EQ(two.size(), 52u);
+    ASSERT_EQ(four.size(), 60u);
+    EXPECT_EQ(std::string(two.begin(), two.begin() + 4), "2OP\x1A");
+    EXPECT_EQ(std::string(four.begin(), four.begin() + 4), "4OP\x1A");
+    EXPECT_EQ(two[36], patch.op[4].reg[0]);
+    EXPECT_EQ(two[37], patch.op[5].reg[0]);
+    EXPECT_EQ(two[45], patch.op[5].reg[4]);
+    EXPECT_EQ(two[46], patch.channel56);
+    EXPECT_THAT(std::vector<uint8_t>(two.begin() + 47, two.end()), ::testing::Each(0));
+    EXPECT_EQ(four[36], patch.op[0].reg[0]);
+    EXPECT_EQ(four[46], patch.channel12);
+    EXPECT_EQ(four[47], patch.op[2].reg[0]);
+    EXPECT_EQ(four[56], patch.op[3].reg[4]);
+    EXPECT_EQ(four[57], patch.channel34);
+    EXPECT_EQ(four[58], 0);
+    EXPECT_EQ(four[59], 0);
+}
+
+TEST_F(SbiFiles, EveryKindReadsBackWhatWasWritten) {
+    const PatchRecord written = DistinctPatch();
+    PatchExt writtenExt = DistinctExt();
+    writtenExt[ext::kReserved] = 0;
+    // Readers take the output bits of 6-op presets from the extension: make them agree.
+    writtenExt[PatchExt::kOutputs] = 0x07; // L+R 1-4, L 5/6
+    PatchRecord expected6 = written;
+    expected6.channel12 = 0x3B;
+    expected6.channel34 = 0x31;
+    expected6.channel56 = 0x1C;
+    ASSERT_TRUE(sbi.Write("6op", "six", written, writtenExt));
+    PatchRecord patch;
+    PatchExt e;
+    ASSERT_TRUE(sbi.Read("6op", "six", patch, e));
+    EXPECT_TRUE(SameRegisters(patch, expected6));
+    EXPECT_EQ(e.bytes, writtenExt.bytes);
+
+    for (const char* bank : {"2op", "4op"}) {
+        SCOPED_TRACE(bank);
+        ASSERT_TRUE(sbi.Write(bank, "p", written, writtenExt));
+        PatchRecord current = written;
+        current.channel12 = current.channel34 = current.channel56 = 0x30;
+        PatchRecord read = current;
+        PatchExt readExt = writtenExt;
+        ASSERT_TRUE(sbi.Read(bank, "p", read, readExt));
+        for (size_t op = 0; op < 6; ++op) {
+            EXPECT_EQ(read.op[op].reg, written.op[op].reg) << op;
+        }
+        // Outputs stay as they were; CNT and feedback come from the file.
+        if (std::string(bank) == "2op") {
+            EXPECT_EQ(read.channel56, 0x3C);
+            EXPECT_EQ(read.channel12, 0x30);
+        } else {
+            EXPECT_EQ(read.channel12, 0x3B);
+            EXPECT_EQ(read.channel34, 0x31);
+            EXPECT_EQ(read.channel56, 0x30);
+        }
+    }
+}
+
+TEST_F(SbiFiles, ShortPresetsOverlayOnlyTheirOperators) {
+    auto file = Image(52, "SBI");
+    file[3] = 0x55; // not examined
+    for (size_t i = 36; i < 46; ++i) {
+        file[i] = 0xF8 | static_cast<uint8_t>(i & 7);
+    }
+    file[46] = 0xCF; // bits 6-7 and 4-5 are not the file's to set
+    Save(dir.path / "2op" / "classic.sbi", file);
+    PatchRecord patch = DistinctPatch();
+    PatchExt e = DistinctExt();
+    const PatchExt before = e;
+    ASSERT_TRUE(sbi.Read("2op", "classic", patch, e));
+    EXPECT_EQ(patch.op[4].reg[0], file[36]);
+    EXPECT_EQ(patch.op[5].reg[3], file[43]);
+    EXPECT_EQ(patch.op[4].reg[4], file[44] & 7);
+    EXPECT_EQ(patch.op[5].reg[4], file[45] & 7);
+    EXPECT_EQ(patch.channel56, 0x2F);
+    EXPECT_EQ(patch.op[0].reg, DistinctPatch().op[0].reg);
+    EXPECT_EQ(patch.channel12, 0x3B);
+    for (int mult = 0; mult < 16; ++mult) {
+        EXPECT_EQ(Tuning(e, 4, mult), kMultiplierCentsTable[static_cast<size_t>(mult)]);
+        EXPECT_EQ(Tuning(e, 5, mult), kMultiplierCentsTable[static_cast<size_t>(mult)]);
+    }
+    for (int i = 0; i < PatchExt::kSize; ++i) {
+        if (i < ext::TuningEntry(4, 0) || i >= ext::TuningEntry(6, 0)) {
+            EXPECT_EQ(e[i], before[i]) << i;
+        }
+    }
+}
+
+TEST_F(SbiFiles, SizeAndMagicDecideTheKindAndBadFilesChangeNothing) {
+    struct Case {
+        size_t size;
+        const char* magic;
+        bool accepted;
+    };
+    const Case cases[] = {{52, "2OP", true},  {52, "SBI", true},  {52, "4OP", false},
+                          {52, "6OP", false}, {60, "4OP", true},  {60, "2OP", false},
+                          {70, "6OP", true},  {310, "6OP", true}, {200, "6OP", true},
+                          {70, "4OP", false}, {0, "", false},     {51, "2OP", false},
+                          {53, "2OP", false}, {59, "4OP", false}, {61, "4OP", false},
+                          {69, "6OP", false}, {311, "6OP", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + " " + c.magic);
+        auto file = Image(c.size, c.magic);
+        for (size_t i = 36; i < std::min<size_t>(c.size, 69); ++i) {
+            file[i] = 0x77;
+        }
+        PatchRecord patch = DistinctPatch();
+        PatchExt e = DistinctExt();
+        EXPECT_EQ(TSbi::Decode(file, patch, e), c.accepted);
+        if (!c.accepted) {
+            EXPECT_TRUE(SameRegisters(patch, DistinctPatch()));
+            EXPECT_EQ(e.bytes, DistinctExt().bytes);
+        }
+    }
+}
+
+TEST_F(SbiFiles, ShortSixOperatorFilesGetTheDefaultsOfTheirAge) {
+    PatchRecord patch = DistinctPatch();
+    PatchExt e = DistinctExt();
+    ASSERT_TRUE(TSbi::Decode(Image(70, "6OP"), patch, e));
+    PatchExt expected;
+    for (int op = 0; op < 6; ++op) {
+        for (int mult = 0; mult < 16; ++mult) {
+            ext::PutU16(expected, ext::TuningEntry(op, mult),
+                        kMultiplierCentsTable[static_cast<size_t>(mult)]);
+        }
+    }
+    expected[ext::kHigh1234] = expected[ext::kHigh56] = 10;
+    expected[PatchExt::kMode1234] = expected[PatchExt::kMode56] = 6;
+    expected[PatchExt::kPriority1234] = expected[PatchExt::kPriority56] = 2;
+    ext::PutU16(expected, ext::kBendRange1234, 1200);
+    ext::PutU16(expected, ext::kBendRange56, 1200);
+    ext::PutU16(expected, ext::kModRange1234, 2400);
+    ext::PutU16(expected, ext::kModRange56, 2400);
+    EXPECT_EQ(e.bytes, expected.bytes);
+    EXPECT_EQ(patch.channel12, 0x00) << "outputs come from the (zero) extension";
+
+    // 300 bytes of version 5: the record up to offset 229, zeros after, no defaults.
+    auto file = Image(300, "6OP");
+    file[69] = 5;
+    std::fill(file.begin() + 70, file.end(), 0x5A);
+    ASSERT_TRUE(TSbi::Decode(file, patch, e));
+    EXPECT_EQ(e[229], 0x5A);
+    EXPECT_EQ(e[230], 0);
+    EXPECT_EQ(e[239], 0);
+    EXPECT_EQ(patch.channel56, 0x20) << "right output from bit 3 of 0x5A, left off (bit 2)";
+    EXPECT_EQ(patch.channel12, 0x20) << "bit 1 of 0x5A";
+
+    // Version 2 keeps its priorities but gets the bend, portamento, legato and range defaults.
+    file[69] = 2;
+    ASSERT_TRUE(TSbi::Decode(file, patch, e));
+    EXPECT_EQ(e[PatchExt::kPriority1234], 0x5A);
+    EXPECT_EQ(ext::GetS16(e, ext::kBendRange1234), 1200);
+    EXPECT_EQ(ext::GetU16(e, ext::kPortamento56), 0);
+    EXPECT_EQ(e[ext::kLegato], 0);
+    EXPECT_EQ(ext::GetS16(e, ext::kModRange1234), 2400);
+}
+
+TEST_F(SbiFiles, NamesAreCutInTheFileButNotInTheFileName) {
+    const std::string name(40, 'x');
+    ASSERT_TRUE(sbi.Write("4op", name, DistinctPatch(), DistinctExt()));
+    auto file = Load(dir.path / "4op" / (name + ".sbi"));
+    EXPECT_EQ(std::string(file.begin() + 4, file.begin() + 36), std::string(32, 'x'));
+    EXPECT_EQ(file[36], DistinctPatch().op[0].reg[0]);
+}
+
+TEST_F(SbiFiles, WritingReplacesWholeFilesAndNeverLeavesTheBank) {
+    fs::create_directories(dir.path / "6op");
+    ASSERT_TRUE(sbi.Write("6op", "p", DistinctPatch(), DistinctExt()));
+    ASSERT_TRUE(sbi.Write("6op", "p", PatchRecord{}, PatchExt{}));
+    EXPECT_EQ(Load(dir.path / "6op" / "p.sbi")[36], 0) << "replaced";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "6op"), fs::directory_iterator()), 1)
+        << "no temporary file left";
+
+    // A folder in the way makes the write fail and stays.
+    fs::create_directories(dir.path / "6op" / "blocked.sbi");
+    EXPECT_FALSE(sbi.Write("6op", "blocked", DistinctPatch(), DistinctExt()));
+    EXPECT_TRUE(fs::is_directory(dir.path / "6op" / "blocked.sbi"));
+
+    EXPECT_FALSE(sbi.Write("lfo", "p", DistinctPatch(), DistinctExt()));
+    EXPECT_FALSE(fs::exists(dir.path / "lfo"));
+    for (const char* name : {"../escape", "sub/escape", "", ".hidden"}) {
+        EXPECT_FALSE(sbi.Write("6op", name, DistinctPatch(), DistinctExt())) << name;
+    }
+    EXPECT_FALSE(fs::exists(dir.path / "escape.sbi"));
+
+    Save(dir.path / "outside.sbi", Image(60, "4OP"));
+    PatchRecord patch;
+    PatchExt e;
+    EXPECT_FALSE(sbi.Read("6op", "../outside", patch, e));
+    EXPECT_TRUE(TSbi::ReadFile(dir.path / "outside.sbi", patch, e)) << "by path it is fine";
+}
+
+} // namespace
+} // namespace vorpline::test

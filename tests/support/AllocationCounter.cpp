@@ -1,0 +1,66 @@
+#include "support/AllocationCounter.h"
+
+#include <cstddef>
+
+// glibc's own entry points, under the names it exports for exactly this kind of wrapping.
+extern "C" {
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* pointer, size_t size);
+void __libc_free(void* pointer);
+void* __libc_memalign(size_t alignment, size_t size);
+}
+
+namespace {
+// Plain integers in initial-exec TLS: reading them never allocates.
+thread_local int watching = 0;
+thread_local int64_t heapCalls = 0;
+
+inline void Note() {
+    if (watching > 0) {
+        ++heapCalls;
+    }
+}
+} // namespace
+
+extern "C" {
+void* malloc(size_t size) {
+    Note();
+    return __libc_malloc(size);
+}
+void* calloc(size_t count, size_t size) {
+    Note();
+    return __libc_calloc(count, size);
+}
+void* realloc(void* pointer, size_t size) {
+    Note();
+    return __libc_realloc(pointer, size);
+}
+void free(void* pointer) {
+    if (pointer != nullptr) {
+        Note();
+    }
+    __libc_free(pointer);
+}
+void* aligned_alloc(size_t alignment, size_t size) {
+    Note();
+    return __libc_memalign(alignment, size);
+}
+void* memalign(size_t alignment, size_t size) {
+    Note();
+    return __libc_memalign(alignment, size);
+}
+int posix_memalign(void** out, size_t alignment, size_t size) {
+    Note();
+    *out = __libc_memalign(alignment, size);
+    return *out == nullptr ? 12 /* ENOMEM */ : 0;
+}
+}
+
+namespace vorpline::test {
+
+AllocationScope::AllocationScope() : start(heapCalls) { ++watching; }
+AllocationScope::~AllocationScope() { --watching; }
+int64_t AllocationScope::Count() const { return heapCalls - start; }
+
+} // namespace vorpline::test
