@@ -1,21 +1,26 @@
 #include "app/Session.h"
 
-#include "engine/DefaultPatch.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
 #include "engine/ParallelBackend.h"
 #include "engine/PitchControl.h"
 #include "engine/PortBackend.h"
+#include "midi/HubPeers.h"
+#include "midi/MessageHub.h"
+#include "midi/MidiIn.h"
+#include "midi/RtMidiPortSystem.h"
 #include "output/FM801.h"
 #include "output/SB16.h"
 #include "output/SBPRO2.h"
 #include "output/Solo1.h"
+#include "output/TFormDSP.h"
 #include "output/TFormPort.h"
 #include "output/Wave.h"
 #include "platform/CheckPortAccess.h"
 #include "platform/Ieee1284ParallelLines.h"
 #include "platform/IniFile.h"
 #include "platform/LinuxPortIo.h"
+#include "ui/MidiInputSelector.h"
 
 namespace vorpline {
 
@@ -27,10 +32,24 @@ constexpr const char* kTypePrefix[] = {" (FM801@", " (SOLO1@", " (ALS4000@", " (
 
 } // namespace
 
+// The controller functions that move the DSP window's sliders.
+class DspControllers : public DspReceiver {
+public:
+    explicit DspControllers(TFormDSP& dsp) : dsp(dsp) {}
+    void SetFrequency(uint8_t value) override { dsp.SetFrequency(value); }
+    void SetResonance(uint8_t value) override { dsp.SetResonance(value); }
+    void SetInputGain(uint8_t value) override { dsp.SetInputGain(value); }
+    void SetOutputGain(uint8_t value) override { dsp.SetOutputGain(value); }
+
+private:
+    TFormDSP& dsp;
+};
+
 Session::Session(std::string executablePath, std::vector<std::string> arguments, Services services)
     : folder(std::filesystem::path(executablePath).parent_path()),
       executablePath(std::move(executablePath)), arguments(std::move(arguments)),
-      services(std::move(services)), main(folder / "assets" / "small") {}
+      services(std::move(services)), main(folder / "assets" / "small"),
+      presets(main, folder / "vpx") {}
 
 Session::~Session() = default;
 
@@ -57,8 +76,12 @@ void Session::Start() {
         TFormPort dialog(folder);
         dialog.Execute(config, devices, main.ApplicationTitle(), services.runPortDialog);
     }
-    // 5: the DSP window is created with the wave output (not available yet on this build).
-    main.SetModuleWindow(main.ButtonDSP, nullptr);
+    // 5: the DSP window exists for the wave output only.
+    if (config.ioType == kTypeWAVE && (config.options & kOptionDsp) != 0) {
+        dsp = std::make_unique<TFormDSP>(config.ioSRate);
+        dspControllers = std::make_unique<DspControllers>(*dsp);
+    }
+    main.SetModuleWindow(main.ButtonDSP, dsp.get());
 
     OpenOutput();
     // 7: the bending window plugs in here.
@@ -68,6 +91,11 @@ void Session::Start() {
     // 9: the per-output section and the caption.
     deviceSection = DeviceSection(config.ioPort);
     main.ShowPresetCaption();
+    // 10: the tool windows' settings of this output.
+    if (dsp) {
+        dsp->LoadSettings(ini, deviceSection, main.ApplicationTitle());
+        hub->peers.dsp = dspControllers.get();
+    }
 
     // 11: the output's levels into the panel.
     main.ShowMixerLevels();
@@ -82,15 +110,13 @@ void Session::Start() {
     if (config.options & kOptionDrum) {
         main.RemoveDrumModes();
     }
-    // 15: controller state starts at its defaults (PitchControl's).
-    // 16: the MIDI inputs; with none present the list is just the two fixed entries.
-    main.ComboBoxMidiIn.SetItems({"No midi input", "Refresh list"});
-    main.ComboBoxMidiIn.SetItemIndex(0);
+    // 15: the controller state starts at its defaults (the hub's).
+    // 16: the MIDI inputs, and the one used last time.
+    OpenMidiInput(ini);
     // 17: keyboard window.
     main.SetModuleWindow(main.ButtonKbd, nullptr);
-    // 18: the built-in default patch until presets are stored.
-    engine->ApplyPatch(DefaultPatchRecord(), DefaultPatchExt((config.options & kOptionDrum) != 0));
-    main.ApplyDefaultOperators();
+    // 18: the stored bank and preset.
+    presets.LoadSettings(ini, deviceSection);
     // 20: the algorithm picture.
     main.LoadSchematic();
     main.Show();
@@ -129,7 +155,7 @@ void Session::OpenOutput() {
             throw StartupError("Configuration aborted");
         }
         emulator = std::make_unique<YMF262>();
-        waveOut->Open(config.ioPort, *emulator, nullptr, config.ioSRate, config.ioBSize,
+        waveOut->Open(config.ioPort, *emulator, dsp.get(), config.ioSRate, config.ioBSize,
                       config.ioRSize, config.soundFile);
         return;
     }
@@ -192,16 +218,38 @@ void Session::CreateEngine() {
     bool hasMixer = config.ioType != kTypeOPL3 && config.ioType != kTypeOPL3LPT;
     engine = std::make_unique<OPL3>(*backend, *services.timers, settings);
     pitch = std::make_unique<PitchControl>(*engine);
-    engine->SetGlideTickHandler([this](int part, int remaining) {
-        if (pitch) {
-            pitch->GlideTick(part, remaining);
-        }
-    });
     main.nowMs = services.nowMs;
     main.doubleClickMs = services.doubleClickMs;
     main.AttachEngine(*engine, *pitch);
+    presets.AttachEngine(*engine, *pitch);
+    // Every musical event, from the input or from inside the program, goes through the hub.
+    hub = std::make_unique<MessageHub>(main, *engine, *pitch);
+    presets.AttachControllers(hub->Controllers());
+    hub->onPresetSelected = [this] { presets.LoadPreset(); };
+    hub->onWaveDone = [this](uintptr_t) {
+        if (waveOut && waveOut->IsOpen()) {
+            waveOut->ServiceDoneBuffers(main.Closing());
+        }
+    };
     main.AttachMixer(*mixer, fm801);
     main.EnableVolumeControls(hasMixer);
+}
+
+void Session::OpenMidiInput(const IniFile& ini) {
+    MidiPortSystem* ports = services.midiPorts;
+    if (ports == nullptr) {
+        ownMidiPorts = std::make_unique<RtMidiPortSystem>();
+        ports = ownMidiPorts.get();
+    }
+    midiIn = std::make_unique<MidiIn>(*ports, *services.timers,
+                                      (config.options & kOptionMidiWindow) != 0,
+                                      MidiInputSelector::ErrorWindow(main));
+    midiIn->onEvent = [this](uint32_t packed, uint32_t timestamp) {
+        hub->ShortEvent(packed, timestamp);
+    };
+    hub->inputOpen = [this] { return midiIn && midiIn->IsOpen(); };
+    midiSelector = std::make_unique<MidiInputSelector>(main, *midiIn, *services.timers);
+    midiSelector->Start(ini.ReadString(deviceSection, "Midi Device", "No midi input"));
 }
 
 void Session::ServiceAudio() {
@@ -222,6 +270,9 @@ void Session::Close() {
     }
     started = false;
     main.SetClosing();
+    if (midiIn && midiIn->IsOpen()) {
+        midiIn->Close();
+    }
     std::string failure;
     if (waveOut && waveOut->IsOpen()) {
         try {
@@ -230,17 +281,18 @@ void Session::Close() {
             failure = e.what();
         }
     }
-    if (!emulator && engine) {
+    if (!emulator && hub) {
         // A hardware chip keeps sounding after the program unless it is silenced.
-        engine->ResetChip(false);
-        main.ShowNotes(OPL3::kPart1234, 0);
-        main.ShowNotes(OPL3::kPart56, 0);
+        hub->AllNotesOff();
     }
     IniFile ini(iniPath);
     WriteOutputConfig(ini, config);
     ini.WriteString(deviceSection, "Midi Device", main.ComboBoxMidiIn.Text());
     ini.WriteString(deviceSection, "Bank", std::to_string(main.ComboBoxBank.ItemIndex()));
     ini.WriteString(deviceSection, "Main Preset", main.ComboBoxPreset.Text());
+    if (dsp) {
+        dsp->SaveSettings(ini, deviceSection);
+    }
     ini.UpdateFile();
     if (!failure.empty()) {
         throw std::runtime_error(failure);

@@ -8,10 +8,13 @@
 #include <vector>
 
 #include "app/OutputConfig.h"
+#include "platform/IniFile.h"
+#include "midi/MidiPortSystem.h"
 #include "output/AudioBackend.h"
 #include "output/WaveOut.h"
 #include "output/YMF262.h"
 #include "platform/TimerService.h"
+#include "ui/MainPresets.h"
 #include "ui/TFormMain.h"
 
 namespace vorpline {
@@ -24,6 +27,11 @@ class ParallelLines;
 class PitchControl;
 class PortIo;
 class TFormPort;
+class TFormDSP;
+class MessageHub;
+class MidiIn;
+class MidiInputSelector;
+class DspControllers;
 
 // A start-up failure; the text is what the user sees before the program ends.
 class StartupError : public std::runtime_error {
@@ -42,6 +50,8 @@ public:
         std::function<void(TFormPort&)> runPortDialog;
         TimerService* timers = nullptr;
         AudioBackend* audio = nullptr;
+        // The MIDI ports of the system (RtMidi's when null).
+        MidiPortSystem* midiPorts = nullptr;
         std::function<uint32_t()> nowMs;
         uint32_t doubleClickMs = 400;
     };
@@ -63,6 +73,10 @@ public:
     const std::string& Section() const { return deviceSection; }
     OPL3* Engine() { return engine.get(); }
     WaveOut* Output() { return waveOut.get(); }
+    TFormDSP* Dsp() { return dsp.get(); }
+    MainPresets& Presets() { return presets; }
+    MessageHub* Hub() { return hub.get(); }
+    MidiIn* Input() { return midiIn.get(); }
 
     // Window mode of the wave output: the main loop calls this often; it renders the buffers
     // the device has finished and reports a wave-file failure (as an exception) once.
@@ -71,6 +85,7 @@ public:
 private:
     void OpenOutput();
     void CreateEngine();
+    void OpenMidiInput(const IniFile& ini);
     uint16_t ParsedPort() const;
 
     std::filesystem::path folder;
@@ -84,6 +99,10 @@ private:
     bool started = false;
 
     TFormMain main;
+    MainPresets presets;
+    // The DSP window outlives the wave output whose audio thread runs it.
+    std::unique_ptr<TFormDSP> dsp;
+    std::unique_ptr<DspControllers> dspControllers;
     std::unique_ptr<WaveOut> waveOut;
     std::unique_ptr<YMF262> emulator;
     std::unique_ptr<PortIo> portIo;
@@ -92,6 +111,10 @@ private:
     std::unique_ptr<Mixer> mixer;
     std::unique_ptr<OPL3> engine;
     std::unique_ptr<PitchControl> pitch;
+    std::unique_ptr<MessageHub> hub;
+    std::unique_ptr<MidiPortSystem> ownMidiPorts;
+    std::unique_ptr<MidiIn> midiIn;
+    std::unique_ptr<MidiInputSelector> midiSelector;
 };
 
 } // namespace vorpline

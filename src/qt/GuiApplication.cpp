@@ -13,7 +13,9 @@
 #include "app/Session.h"
 #include "output/RtAudioBackend.h"
 #include "platform/RealTimerService.h"
+#include "qt/DspWindow.h"
 #include "qt/Guarded.h"
+#include "qt/QtConfirmService.h"
 #include "qt/InfoDialog.h"
 #include "qt/MainWindowView.h"
 #include "qt/PortDialog.h"
@@ -72,6 +74,12 @@ int RunGui(int argc, char** argv, const std::string& executablePath,
     }
 
     MainWindowView window(session->Main());
+    QtConfirmService confirm(&window);
+    session->Presets().SetConfirmService(&confirm);
+    std::unique_ptr<DspWindow> dspWindow;
+    if (TFormDSP* dsp = session->Dsp()) {
+        dspWindow = std::make_unique<DspWindow>(*dsp, &window);
+    }
     window.onClose = [&session] { Guarded([&] { session->Close(); }); };
     QTimer audioService;
     QObject::connect(&audioService, &QTimer::timeout,

@@ -12,6 +12,7 @@
 #include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
 #include "support/FakeAudioBackend.h"
+#include "support/FakeMidiPortSystem.h"
 #include "support/TempDir.h"
 
 namespace vorpline::test {
@@ -25,6 +26,7 @@ protected:
         Session::Services services;
         services.timers = &timers;
         services.audio = &audio;
+        services.midiPorts = &midiPorts;
         services.nowMs = [] { return 0u; };
         services.runPortDialog = [this](TFormPort& dialog) {
             ++dialogs;
@@ -52,6 +54,7 @@ protected:
     std::string exe = dir.File("vorpline");
     VirtualTimerService timers;
     FakeAudioBackend audio{{"Line [2] Out", "Fake Out"}};
+    FakeMidiPortSystem midiPorts;
     int dialogs = 0;
     std::function<void(TFormPort&)> onDialog;
 };
