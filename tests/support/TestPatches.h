@@ -19,6 +19,12 @@ inline std::pair<PatchRecord, PatchExt> SustainedSine() {
     ext[PatchExt::kOutputs] = 0x0F;
     ext[PatchExt::kMode1234] = ext[PatchExt::kMode56] = 6;
     ext[PatchExt::kPriority1234] = ext[PatchExt::kPriority56] = 2;
+    // What a stored preset also carries: master volume 25, the whole keyboard for both parts,
+    // a bend range of an octave.
+    ext[10] = 25;
+    ext[207] = ext[209] = 10;
+    ext[228] = ext[230] = 1200 & 0xFF;
+    ext[229] = ext[231] = 1200 >> 8;
     return {patch, ext};
 }
 
