@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "app/OutputConfig.h"
 #include "app/RenderPreset.h"
@@ -15,6 +16,7 @@
 #include "midi/StandardMidiFile.h"
 #include "output/OfflineChip.h"
 #include "output/RegisterLog.h"
+#include "output/TFormDSP.h"
 #include "output/WaveFileWriter.h"
 #include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
@@ -96,8 +98,26 @@ RenderResult MidiRenderer::Run() {
     if (!options.regLogPath.empty()) {
         log = std::make_unique<RegisterLog>(options.regLogPath);
     }
+    // The DSP stage works on the converted audio, as on the live output, just before the file.
+    std::unique_ptr<TFormDSP> dsp;
+    if (!options.dsp.empty()) {
+        dsp = std::make_unique<TFormDSP>(options.rate);
+        if (!dsp->ApplySettings(options.dsp)) {
+            throw std::runtime_error("DSP settings \"" + options.dsp + "\" are not nine numbers");
+        }
+    }
+    std::vector<int16_t> processed;
     OfflineChip chip(
-        options.rate, [&wave](const int16_t* frames, size_t count) { wave.Append(frames, count); },
+        options.rate,
+        [&wave, &dsp, &processed](const int16_t* frames, size_t count) {
+            if (!dsp) {
+                wave.Append(frames, count);
+                return;
+            }
+            processed.assign(frames, frames + 2 * count);
+            dsp->Process(processed.data(), count);
+            wave.Append(processed.data(), count);
+        },
         log.get());
     EmulatorBackend backend(chip);
     VirtualTimerService timers;

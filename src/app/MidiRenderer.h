@@ -24,6 +24,8 @@ struct RenderOptions {
     std::string bank = "6op";
     std::string preset;
     std::filesystem::path presetRoot;
+    // The DSP stage's nine settings as stored ("0,1,64,64,0,0,0,64,64"); empty = no DSP.
+    std::string dsp;
 };
 
 struct RenderResult {

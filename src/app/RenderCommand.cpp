@@ -9,6 +9,7 @@
 
 #include "app/MidiRenderer.h"
 #include "app/RenderPreset.h"
+#include "output/TFormDSP.h"
 #include "ui/MainPresets.h"
 
 namespace vorpline {
@@ -63,6 +64,14 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
             options.bank = ParseBank(value());
         } else if (a == "--preset") {
             options.preset = value();
+        } else if (a == "--dsp") {
+            options.dsp = value();
+            if (!TFormDSP(options.rate).ApplySettings(options.dsp)) {
+                throw UsageError("--dsp wants nine numbers \"a,b,c,d,e,f,g,h,i\" (patch, enable, "
+                                 "input gain, output gain, fewer bits, noise, filter, frequency, "
+                                 "resonance), not \"" +
+                                 options.dsp + "\"");
+            }
         } else if (a == "--quiet") {
             options.progress = false;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -92,7 +101,7 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
 std::string RenderUsage(const std::string& invocation) {
     return "Usage: " + invocation +
            " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--ini FILE]\n"
-           "       [--bank BANK] [--preset NAME] [--quiet]\n"
+           "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--quiet]\n"
            "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
@@ -102,6 +111,9 @@ std::string RenderUsage(const std::string& invocation) {
            "  --bank BANK    the bank of --preset: 2op, 4op or 6op (default 6op)\n"
            "  --preset NAME  play preset NAME of the bank beside the program, or the\n"
            "                 preset file NAME when it ends in .sbi\n"
+           "  --dsp VALUES   run the DSP stage with the nine numbers of the \"DSP\" setting:\n"
+           "                 patch, enable, input gain, output gain, fewer bits, noise,\n"
+           "                 filter, frequency, resonance (e.g. 0,1,64,64,0,0,1,90,64)\n"
            "  --quiet        no progress report\n";
 }
 

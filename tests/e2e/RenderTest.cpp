@@ -151,3 +151,35 @@ INSTANTIATE_TEST_SUITE_P(Rates, RenderPitch, ::testing::Values(44100u, 11025u, 9
 
 } // namespace
 } // namespace vorpline::test
+
+namespace vorpline::test {
+namespace {
+
+TEST(RenderProgram, DspStageShapesTheRender) {
+    TempDir dir;
+    midibytes::Save(dir.File("song.mid"), Song());
+    auto plain =
+        RunProgram(VORPLINE_RENDER_EXE, {dir.File("song.mid"), dir.File("plain.wav"), "--quiet"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.output;
+    // Enabled, 8 bits crushed, no noise: every sample loses its low byte.
+    auto crushed = RunProgram(VORPLINE_RENDER_EXE, {dir.File("song.mid"), dir.File("crushed.wav"),
+                                                    "--quiet", "--dsp", "0,1,64,64,8,0,0,64,64"});
+    ASSERT_EQ(crushed.exitCode, 0) << crushed.output;
+    auto lowBits = [](const WaveFileReader& w) {
+        return std::count_if(w.Samples().begin(), w.Samples().end(),
+                             [](int16_t s) { return (s & 0xFF) != 0; });
+    };
+    EXPECT_GT(lowBits(WaveFileReader::Load(dir.File("plain.wav"))), 1000);
+    EXPECT_EQ(lowBits(WaveFileReader::Load(dir.File("crushed.wav"))), 0);
+    // Disabled settings leave the render bit-identical.
+    auto off = RunProgram(VORPLINE_RENDER_EXE, {dir.File("song.mid"), dir.File("off.wav"),
+                                                "--quiet", "--dsp", "0,0,127,127,8,2,3,10,120"});
+    ASSERT_EQ(off.exitCode, 0) << off.output;
+    EXPECT_EQ(TempDir::Read(dir.File("off.wav")), TempDir::Read(dir.File("plain.wav")));
+    auto bad = RunProgram(VORPLINE_RENDER_EXE,
+                          {dir.File("song.mid"), dir.File("bad.wav"), "--dsp", "1,2,3,4,5,6,7,8"});
+    EXPECT_EQ(bad.exitCode, 2);
+}
+
+} // namespace
+} // namespace vorpline::test
