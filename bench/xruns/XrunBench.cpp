@@ -1,0 +1,132 @@
+// Xruns of the live output against the machine's own floor. For each JACK period (512, 256,
+// 128, 64 frames at 48000 Hz) the bench starts a JACK server on its dummy backend, runs a
+// trivial client (a sine generator) for the given time, then the synthesizer playing all 18
+// channels with the DSP stage on, for the same time on the same server, and counts the
+// underflows each saw through RtAudio's status flags.
+//
+//   ./build-test/vorpline-xrun-bench [SECONDS]      (default 60)
+#include <rtaudio/RtAudio.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "engine/EmulatorBackend.h"
+#include "engine/OPL3.h"
+#include "output/RtAudioBackend.h"
+#include "output/TFormDSP.h"
+#include "output/WaveOut.h"
+#include "platform/VirtualTimerService.h"
+#include "support/ChildProcess.h"
+#include "support/RunProgram.h"
+
+namespace {
+
+using namespace vorpline;
+using namespace std::chrono_literals;
+
+bool WaitForServer() {
+    for (int i = 0; i < 100; ++i) {
+        if (test::RunProgram("jack_lsp", {}).output.find("system:playback_1") !=
+            std::string::npos) {
+            return true;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
+}
+
+// The floor: a client that only writes a sine.
+uint64_t SineClientXruns(unsigned period, int seconds) {
+    RtAudio audio(RtAudio::UNIX_JACK);
+    audio.showWarnings(false);
+    RtAudio::StreamParameters out;
+    out.deviceId = 0;
+    out.nChannels = 2;
+    unsigned frames = period;
+    struct State {
+        double phase = 0;
+        std::atomic<uint64_t> xruns{0};
+    } state;
+    audio.openStream(
+        &out, nullptr, RTAUDIO_SINT16, 48000, &frames,
+        [](void* buffer, void*, unsigned n, double, RtAudioStreamStatus status, void* data) {
+            auto* s = static_cast<State*>(data);
+            if (status & RTAUDIO_OUTPUT_UNDERFLOW) {
+                s->xruns.fetch_add(1);
+            }
+            auto* samples = static_cast<int16_t*>(buffer);
+            for (unsigned i = 0; i < n; ++i) {
+                auto v = static_cast<int16_t>(8000 * std::sin(s->phase));
+                samples[2 * i] = samples[2 * i + 1] = v;
+                s->phase += 2 * M_PI * 440 / 48000;
+            }
+            return 0;
+        },
+        &state);
+    audio.startStream();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    audio.stopStream();
+    audio.closeStream();
+    return state.xruns.load();
+}
+
+uint64_t SynthesizerXruns(unsigned period, int seconds) {
+    RtAudioBackend device;
+    YMF262 chip;
+    TFormDSP dsp(48000);
+    dsp.ApplySettings("0,1,70,60,4,2,3,90,40");
+    WaveOut wave(device, false);
+    wave.Open("system", chip, &dsp, 48000, static_cast<uint16_t>(period), 2, "");
+    EmulatorBackend backend(wave.Registers());
+    VirtualTimerService timers;
+    OPL3 engine(backend, timers, {});
+    PatchRecord patch;
+    for (auto& op : patch.op) {
+        op.reg = {0x21, 0x10, 0xF0, 0x00, 0x00};
+    }
+    patch.channel12 = patch.channel34 = patch.channel56 = 0x31;
+    PatchExt ext;
+    ext[PatchExt::kOutputs] = 0x0F;
+    ext[PatchExt::kMode1234] = ext[PatchExt::kMode56] = 6;
+    ext[PatchExt::kPriority1234] = ext[PatchExt::kPriority56] = 2;
+    engine.ApplyPatch(patch, ext);
+    for (uint8_t v = 0; v < 6; ++v) {
+        engine.Part(0).NoteOn(static_cast<uint8_t>(48 + 3 * v), 100, 0);
+        engine.Part(1).NoteOn(static_cast<uint8_t>(50 + 3 * v), 100, 0);
+    }
+    // Let the stream settle before counting.
+    std::this_thread::sleep_for(500ms);
+    uint64_t before = wave.Underruns();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    uint64_t xruns = wave.Underruns() - before;
+    wave.Close();
+    return xruns;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    std::printf("period  sine-client-xruns  synthesizer-xruns  (%d s each, 48000 Hz, dummy JACK)\n",
+                seconds);
+    for (unsigned period : {512u, 256u, 128u, 64u}) {
+        std::string server = "vorpline-xruns-" + std::to_string(getpid());
+        setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+        setenv("JACK_NO_START_SERVER", "1", 1);
+        test::Child jackd({*test::FindProgram("jackd"), "-n", server, "--no-realtime", "-d",
+                           "dummy", "-r", "48000", "-p", std::to_string(period)});
+        if (!WaitForServer()) {
+            std::fprintf(stderr, "the JACK server did not start\n");
+            return 1;
+        }
+        uint64_t sine = SineClientXruns(period, seconds);
+        uint64_t synth = SynthesizerXruns(period, seconds);
+        std::printf("%6u  %17llu  %17llu\n", period, static_cast<unsigned long long>(sine),
+                    static_cast<unsigned long long>(synth));
+        std::fflush(stdout);
+    }
+    return 0;
+}
