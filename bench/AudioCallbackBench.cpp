@@ -9,6 +9,7 @@
 #include <chrono>
 #include <vector>
 
+#include "bench/BenchPatches.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
 #include "output/TFormDSP.h"
@@ -43,16 +44,7 @@ void BM_AudioCallback64(benchmark::State& state) {
     EmulatorBackend backend(wave.Registers());
     VirtualTimerService timers;
     OPL3 engine(backend, timers, {});
-    PatchRecord patch;
-    for (auto& op : patch.op) {
-        op.reg = {0x21, 0x10, 0xF0, 0x00, 0x00};
-    }
-    patch.channel12 = patch.channel34 = patch.channel56 = 0x31;
-    PatchExt ext;
-    ext[PatchExt::kOutputs] = 0x0F;
-    ext[PatchExt::kMode1234] = ext[PatchExt::kMode56] = 6;
-    ext[PatchExt::kPriority1234] = ext[PatchExt::kPriority56] = 2;
-    engine.ApplyPatch(patch, ext);
+    engine.ApplyPatch(bench::LoudPatch(), bench::PolySix());
     for (uint8_t v = 0; v < 6; ++v) {
         engine.Part(0).NoteOn(static_cast<uint8_t>(48 + 3 * v), 100, 0);
         engine.Part(1).NoteOn(static_cast<uint8_t>(50 + 3 * v), 100, 0);

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "bench/BenchPatches.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
@@ -22,25 +23,8 @@ namespace {
 
 constexpr uint64_t kSecond = YMF262::kNativeRate;
 
-// Every operator audible and held: all 18 channels of the chip sound.
-PatchRecord LoudPatch() {
-    PatchRecord patch;
-    for (auto& op : patch.op) {
-        op.reg = {0x21, 0x10, 0xF0, 0x00, 0x00};
-    }
-    patch.channel12 = 0x31;
-    patch.channel34 = 0x31;
-    patch.channel56 = 0x31;
-    return patch;
-}
-
-PatchExt PolySix() {
-    PatchExt ext;
-    ext[PatchExt::kOutputs] = 0x0F;
-    ext[PatchExt::kMode1234] = ext[PatchExt::kMode56] = 6;
-    ext[PatchExt::kPriority1234] = ext[PatchExt::kPriority56] = 2;
-    return ext;
-}
+using bench::LoudPatch;
+using bench::PolySix;
 
 // The engine on the offline chip writing a wave file, as the renderer builds it.
 struct RenderRig {

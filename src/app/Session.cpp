@@ -226,9 +226,9 @@ void Session::CreateEngine() {
     hub = std::make_unique<MessageHub>(main, *engine, *pitch);
     presets.AttachControllers(hub->Controllers());
     hub->onPresetSelected = [this] { presets.LoadPreset(); };
-    hub->onWaveDone = [this](uintptr_t) {
+    hub->onWaveDone = [this](uintptr_t buffer) {
         if (waveOut && waveOut->IsOpen()) {
-            waveOut->ServiceDoneBuffers(main.Closing());
+            waveOut->RenderBuffer(static_cast<int>(buffer));
         }
     };
     main.AttachMixer(*mixer, fm801);
@@ -256,8 +256,11 @@ void Session::ServiceAudio() {
     if (!waveOut || !waveOut->IsOpen()) {
         return;
     }
-    if (waveOut->WindowMode()) {
-        waveOut->ServiceDoneBuffers(main.Closing());
+    // Each done notice reaches the main window like the device's message would, and the
+    // window renders that buffer again (unless it is closing).
+    int index = 0;
+    while (waveOut->WindowMode() && waveOut->TakeDoneBuffer(index)) {
+        hub->Dispatch(MessageHub::kWomDone, 0, static_cast<uintptr_t>(index));
     }
     if (std::exception_ptr failure = waveOut->TakeFileError()) {
         std::rethrow_exception(failure);

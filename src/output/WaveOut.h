@@ -56,8 +56,11 @@ public:
     // Where the engine's emulator backend writes.
     RegisterQueue& Registers() { return registers; }
 
-    // Window mode, main thread: answers the device's done notices by rendering those buffers
-    // again; `closing` (the main window's flag) makes it only take them. Returns how many.
+    // Window mode, main thread: the next buffer the device has finished with (its done
+    // notice), or false when there is none.
+    bool TakeDoneBuffer(int& index) { return done.TryPop(index); }
+    // Answers every pending done notice by rendering that buffer again; `closing` (the main
+    // window's flag) makes it only take them. Returns how many.
     int ServiceDoneBuffers(bool closing);
     // Renders buffer `index` of the ring (window mode) and queues it for the device.
     void RenderBuffer(int index);

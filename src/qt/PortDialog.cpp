@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "qt/Binders.h"
+#include "qt/PanelWidgets.h"
 
 namespace vorpline {
 
@@ -25,21 +26,9 @@ constexpr int kAddressChars = 6;
 constexpr int kDelayWidthChars = 8;
 constexpr int kFeatureRows = 4;
 
-QComboBox* MakeComboBox(QWidget* parent, ComboBox& control) {
-    auto* widget = new QComboBox(parent);
-    BindComboBox(widget, control);
-    return widget;
-}
-
 QLineEdit* MakeEdit(QWidget* parent, Edit& control) {
     auto* widget = new QLineEdit(parent);
     BindEdit(widget, control);
-    return widget;
-}
-
-QLabel* MakeLabel(QWidget* parent, Label& control) {
-    auto* widget = new QLabel(parent);
-    BindLabel(widget, control);
     return widget;
 }
 

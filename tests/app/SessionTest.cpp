@@ -96,6 +96,23 @@ TEST_F(SessionStart, StoredWaveConfigurationSkipsTheDialogAndIsWrittenBack) {
     EXPECT_THAT(TempDir::Read(dir.File("studio.ini")), HasSubstr("; keep me"));
 }
 
+TEST_F(SessionStart, WindowModeRendersOnDoneNoticesThroughTheMainWindow) {
+    WriteIni("ring.ini", "[VORPLINE]\nIOType=8\nIOPort=Fake Out\nIOSRate=48000\nIOBSize=256\n"
+                         "IORSize=4\nOptions=64\n");
+    auto session = Make({"ring.ini"});
+    session->Start();
+    session->Engine()->Part(OPL3::kPart1234).NoteOn(69, 127, 0);
+    int loudest = 0;
+    for (int i = 0; i < 40; ++i) {
+        for (int16_t s : audio.Pull(256)) {
+            loudest = std::max(loudest, std::abs(static_cast<int>(s)));
+        }
+        session->ServiceAudio();
+    }
+    EXPECT_GT(loudest, 500) << "the ring is rendered again as the device hands buffers back";
+    session->Close();
+}
+
 TEST_F(SessionStart, ArgumentWithoutFileShowsTheDialogAndCreatesTheFile) {
     onDialog = [](TFormPort& dialog) {
         dialog.RadioGroupType.SetItemIndex(8);
