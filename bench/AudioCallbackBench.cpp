@@ -44,11 +44,7 @@ void BM_AudioCallback64(benchmark::State& state) {
     EmulatorBackend backend(wave.Registers());
     VirtualTimerService timers;
     OPL3 engine(backend, timers, {});
-    engine.ApplyPatch(bench::LoudPatch(), bench::PolySix());
-    for (uint8_t v = 0; v < 6; ++v) {
-        engine.Part(0).NoteOn(static_cast<uint8_t>(48 + 3 * v), 100, 0);
-        engine.Part(1).NoteOn(static_cast<uint8_t>(50 + 3 * v), 100, 0);
-    }
+    bench::StrikeAllVoices(engine);
     std::vector<int16_t> out(2 * kFrames);
     std::vector<double> seconds;
     for (int i = 0; i < 100; ++i) {

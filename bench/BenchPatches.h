@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/OPL3.h"
 #include "engine/PatchRecord.h"
 
 namespace vorpline::bench {
@@ -21,6 +22,15 @@ inline PatchExt PolySix() {
     ext[PatchExt::kMode1234] = ext[PatchExt::kMode56] = 6;
     ext[PatchExt::kPriority1234] = ext[PatchExt::kPriority56] = 2;
     return ext;
+}
+
+// Six held notes on each part: every channel of the chip sounds.
+inline void StrikeAllVoices(OPL3& engine) {
+    engine.ApplyPatch(LoudPatch(), PolySix());
+    for (uint8_t v = 0; v < 6; ++v) {
+        engine.Part(OPL3::kPart1234).NoteOn(static_cast<uint8_t>(48 + 3 * v), 100, 0);
+        engine.Part(OPL3::kPart56).NoteOn(static_cast<uint8_t>(50 + 3 * v), 100, 0);
+    }
 }
 
 } // namespace vorpline::bench

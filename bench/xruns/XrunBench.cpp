@@ -84,11 +84,7 @@ uint64_t SynthesizerXruns(unsigned period, int seconds) {
     EmulatorBackend backend(wave.Registers());
     VirtualTimerService timers;
     OPL3 engine(backend, timers, {});
-    engine.ApplyPatch(bench::LoudPatch(), bench::PolySix());
-    for (uint8_t v = 0; v < 6; ++v) {
-        engine.Part(0).NoteOn(static_cast<uint8_t>(48 + 3 * v), 100, 0);
-        engine.Part(1).NoteOn(static_cast<uint8_t>(50 + 3 * v), 100, 0);
-    }
+    bench::StrikeAllVoices(engine);
     // Let the stream settle before counting.
     std::this_thread::sleep_for(500ms);
     uint64_t before = wave.Underruns();

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
@@ -47,6 +48,24 @@ QSlider* MakeSlider(QWidget* parent, TrackBar& control, Qt::Orientation orientat
     auto* widget = new QSlider(orientation, parent);
     BindTrackBar(widget, control);
     return widget;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, Edit& control) {
+    auto* widget = new QLineEdit(parent);
+    BindEdit(widget, control);
+    return widget;
+}
+
+QGroupBox* MakeGroupBox(QWidget* parent, Label& control) {
+    auto* box = new QGroupBox(parent);
+    BindGroupBox(box, control);
+    return box;
+}
+
+QGroupBox* MakeRadioGroup(QWidget* parent, RadioGroup& control) {
+    auto* box = new QGroupBox(parent);
+    BindRadioGroup(box, control);
+    return box;
 }
 
 QLabel* MakeLabel(QWidget* parent, Label& control) {

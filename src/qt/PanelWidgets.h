@@ -7,6 +7,7 @@ class QComboBox;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QObject;
 class QSlider;
 class QString;
@@ -18,8 +19,10 @@ class Button;
 class CheckBox;
 class ComboBox;
 class Control;
+class Edit;
 class Label;
 class Picture;
+class RadioGroup;
 class TrackBar;
 
 // Widgets made and bound to their control in one step, sized for a compact instrument panel.
@@ -29,6 +32,11 @@ QComboBox* MakeComboBox(QWidget* parent, ComboBox& control);
 QWidget* MakeCheckBox(QWidget* parent, CheckBox& control);
 QSlider* MakeSlider(QWidget* parent, TrackBar& control, Qt::Orientation orientation);
 QLabel* MakeLabel(QWidget* parent, Label& control);
+QLineEdit* MakeEdit(QWidget* parent, Edit& control);
+// A group box titled by a label control's caption.
+QGroupBox* MakeGroupBox(QWidget* parent, Label& control);
+// A group box filled with one radio button per choice.
+QGroupBox* MakeRadioGroup(QWidget* parent, RadioGroup& control);
 QWidget* MakeButton(QWidget* parent, Button& control);
 // A button only as wide as its caption, for rows of short commands ("Save", "Key.", "DSP").
 QWidget* MakeCompactButton(QWidget* parent, Button& control);

@@ -26,24 +26,6 @@ constexpr int kAddressChars = 6;
 constexpr int kDelayWidthChars = 8;
 constexpr int kFeatureRows = 4;
 
-QLineEdit* MakeEdit(QWidget* parent, Edit& control) {
-    auto* widget = new QLineEdit(parent);
-    BindEdit(widget, control);
-    return widget;
-}
-
-QGroupBox* MakeGroupBox(QWidget* parent, Label& control) {
-    auto* box = new QGroupBox(parent);
-    BindGroupBox(box, control);
-    return box;
-}
-
-QGroupBox* MakeRadioGroup(QWidget* parent, RadioGroup& control) {
-    auto* box = new QGroupBox(parent);
-    BindRadioGroup(box, control);
-    return box;
-}
-
 QGroupBox* MakeSynthesizerGroup(QWidget* parent, TFormPort& form) {
     QGroupBox* group = MakeGroupBox(parent, form.GroupBoxSynthesizer);
     auto* layout = new QVBoxLayout(group);
