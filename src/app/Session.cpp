@@ -115,6 +115,10 @@ void Session::Start() {
     OpenMidiInput(ini);
     // 17: keyboard window.
     main.SetModuleWindow(main.ButtonKbd, nullptr);
+    // The performance and parameter dialogs are not part of this build yet: their buttons
+    // stay disabled rather than doing nothing.
+    main.ButtonPerf.SetEnabled(false);
+    main.ButtonParam.SetEnabled(false);
     // 18: the stored bank and preset.
     presets.LoadSettings(ini, deviceSection);
     // 20: the algorithm picture.
