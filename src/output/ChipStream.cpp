@@ -6,11 +6,12 @@
 namespace vorpline {
 
 ChipStream::ChipStream(YMF262& chip, RegisterQueue& registers, uint32_t rate, size_t maxFrames)
-    : chip(chip), registers(registers), rate(rate), resampler(YMF262::kNativeRate, rate),
-      chunk(2 * kChipChunk), fifo(2 * (maxFrames + 2 * resampler.MaxOutputFrames(kChipChunk))) {
+    : chip(chip), registers(registers), rate(rate),
+      resampler(YMF262::kNativeRate, rate, Resampler::Pace::kLive), chunk(2 * kChipChunk),
+      fifo(2 * (maxFrames + 2 * resampler.MaxOutputFrames(kChipChunk))) {
     // Run the converter in: it sizes its internal buffers during the first calls.
     std::vector<int16_t> scratch(2 * resampler.MaxOutputFrames(kChipChunk));
-    for (int i = 0; i < 64; ++i) {
+    for (int i = 0; i < kRunIn; ++i) {
         resampler.Process(chunk.data(), kChipChunk, scratch.data(), scratch.size() / 2);
     }
 }

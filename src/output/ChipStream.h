@@ -15,7 +15,10 @@ namespace vorpline {
 // Rendering thread only (after construction).
 class ChipStream {
 public:
-    static constexpr size_t kChipChunk = 64; // frames at 49716 Hz, ~1.3 ms of register timing
+    static constexpr size_t kChipChunk = 64;
+    // Chunks fed to a new converter before use: it sizes its internal buffers in its first
+    // few hundred calls, which must not happen on the audio thread.
+    static constexpr int kRunIn = 1024; // frames at 49716 Hz, ~1.3 ms of register timing
 
     ChipStream(YMF262& chip, RegisterQueue& registers, uint32_t rate, size_t maxFrames);
 

@@ -26,7 +26,8 @@ void ThrowOnError(soxr_error_t error) {
 
 } // namespace
 
-Resampler::Resampler(uint32_t inRate, uint32_t outRate) : inRate(inRate), outRate(outRate) {
+Resampler::Resampler(uint32_t inRate, uint32_t outRate, Pace pace)
+    : inRate(inRate), outRate(outRate) {
     if (inRate == 0 || outRate == 0) {
         throw std::invalid_argument("Resampler: sample rates must be above 0 Hz");
     }
@@ -37,7 +38,12 @@ Resampler::Resampler(uint32_t inRate, uint32_t outRate) : inRate(inRate), outRat
     io.flags |= SOXR_NO_DITHER; // the dither is randomly seeded; output must be repeatable
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     // Conversion runs on the calling thread only, never on worker threads of its own.
-    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    if (pace == Pace::kLive) {
+        // 256-point transforms: outputs of about 300 frames at a time instead of about 800.
+        runtime.log2_min_dft_size = 8;
+        runtime.log2_large_dft_size = 8;
+    }
     soxr_error_t error = nullptr;
     converter = soxr_create(inRate, outRate, kChannels, &error, &io, &quality, &runtime);
     if (!converter || error) {

@@ -22,7 +22,12 @@ class Resampler {
 public:
     // Throws std::invalid_argument for a zero rate and std::runtime_error if the converter
     // cannot be created.
-    Resampler(uint32_t inRate, uint32_t outRate);
+    // How the converter trades steadiness against effort. kOffline uses large transform blocks
+    // (least work per frame); kLive small ones, so output comes in small, even portions: an
+    // audio callback then never has to feed it a long run of input before anything comes out.
+    enum class Pace { kOffline, kLive };
+
+    Resampler(uint32_t inRate, uint32_t outRate, Pace pace = Pace::kOffline);
     ~Resampler();
     Resampler(const Resampler&) = delete;
     Resampler& operator=(const Resampler&) = delete;

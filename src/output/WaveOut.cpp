@@ -106,10 +106,10 @@ void WaveOut::Open(const std::string& deviceName, YMF262& chipEmulator, AudioPro
         throw std::runtime_error(WithCode("Failed to open wave output", e.Code()));
     }
     if (deviceRate != rate) {
-        toDevice = std::make_unique<Resampler>(rate, deviceRate);
+        toDevice = std::make_unique<Resampler>(rate, deviceRate, Resampler::Pace::kLive);
         // Run the converter in before the callback uses it (it sizes its buffers early on).
         std::vector<int16_t> scratch(2 * toDevice->MaxOutputFrames(kConvertChunk));
-        for (int i = 0; i < 64; ++i) {
+        for (int i = 0; i < kRunIn; ++i) {
             toDevice->Process(convertIn.data(), kConvertChunk, scratch.data(), scratch.size() / 2);
         }
     }

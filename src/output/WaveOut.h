@@ -78,6 +78,9 @@ public:
 private:
     static constexpr size_t kMaxRing = 256;
     static constexpr size_t kConvertChunk = 64;
+    // Chunks fed to a new converter before use: it sizes its internal buffers in its first
+    // few hundred calls, which must not happen on the audio thread.
+    static constexpr int kRunIn = 1024;
 
     void Callback(int16_t* out, size_t frames, bool underflow);
     // Fills `frames` frames at the chosen rate from the ring (window) or by rendering (thread).
