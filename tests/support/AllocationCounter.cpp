@@ -2,6 +2,14 @@
 
 #include <cstddef>
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VORPLINE_COUNT_ALLOCATIONS 0
+#else
+#define VORPLINE_COUNT_ALLOCATIONS 1
+#endif
+
+#if VORPLINE_COUNT_ALLOCATIONS
+
 // glibc's own entry points, under the names it exports for exactly this kind of wrapping.
 extern "C" {
 void* __libc_malloc(size_t size);
@@ -57,10 +65,20 @@ int posix_memalign(void** out, size_t alignment, size_t size) {
 }
 }
 
+#endif
+
 namespace vorpline::test {
 
+#if VORPLINE_COUNT_ALLOCATIONS
 AllocationScope::AllocationScope() : start(heapCalls) { ++watching; }
 AllocationScope::~AllocationScope() { --watching; }
 int64_t AllocationScope::Count() const { return heapCalls - start; }
+bool AllocationScope::Available() { return true; }
+#else
+AllocationScope::AllocationScope() : start(0) {}
+AllocationScope::~AllocationScope() = default;
+int64_t AllocationScope::Count() const { return 0; }
+bool AllocationScope::Available() { return false; }
+#endif
 
 } // namespace vorpline::test

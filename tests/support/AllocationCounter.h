@@ -13,8 +13,11 @@ public:
     AllocationScope(const AllocationScope&) = delete;
     AllocationScope& operator=(const AllocationScope&) = delete;
 
-    // Heap calls made on this thread since the scope opened.
+    // Heap calls made on this thread since the scope opened (always 0 when counting is not
+    // Available()).
     int64_t Count() const;
+    // Sanitizer builds own malloc themselves; there the counting layer is left out.
+    static bool Available();
 
 private:
     int64_t start;
