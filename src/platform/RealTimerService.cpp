@@ -98,8 +98,11 @@ void RealTimerService::Run() {
             continue;
         }
         if (Clock::now() < due->second.deadline) {
-            // Timers may be started or stopped meanwhile, so look again after any wake-up.
-            wake_.wait_until(lock, due->second.deadline);
+            // Timers may be started or stopped meanwhile, so look again after any wake-up. The
+            // deadline is copied: Stop may erase the timer while this thread waits, and the
+            // wait reads its deadline again when it wakes.
+            const Clock::time_point deadline = due->second.deadline;
+            wake_.wait_until(lock, deadline);
             continue;
         }
 
