@@ -12,8 +12,8 @@
 #include "bench/BenchPatches.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
-#include "output/TFormDSP.h"
-#include "output/WaveOut.h"
+#include "dsp/TFormDSP.h"
+#include "audio/WaveOut.h"
 #include "platform/VirtualTimerService.h"
 
 namespace vorpline {

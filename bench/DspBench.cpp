@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "output/TFormDSP.h"
+#include "dsp/TFormDSP.h"
 
 namespace vorpline {
 namespace {

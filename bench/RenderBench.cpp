@@ -13,9 +13,9 @@
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
-#include "output/OfflineChip.h"
-#include "output/WaveFileWriter.h"
-#include "output/YMF262.h"
+#include "audio/OfflineChip.h"
+#include "files/WaveFileWriter.h"
+#include "audio/YMF262.h"
 #include "platform/VirtualTimerService.h"
 
 namespace vorpline {

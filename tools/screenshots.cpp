@@ -13,8 +13,8 @@
 #include <QTimer>
 
 #include "app/Session.h"
-#include "output/RtAudioBackend.h"
-#include "output/TFormPort.h"
+#include "audio/RtAudioBackend.h"
+#include "config/TFormPort.h"
 #include "platform/RealTimerService.h"
 #include "qt/InfoDialog.h"
 #include "qt/MainWindowView.h"

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/OutputConfig.h"
+#include "config/OutputConfig.h"
 #include "app/RenderPreset.h"
 #include "engine/DefaultPatch.h"
 #include "engine/EmulatorBackend.h"
@@ -14,10 +14,10 @@
 #include "engine/PitchControl.h"
 #include "midi/MessageHub.h"
 #include "midi/StandardMidiFile.h"
-#include "output/OfflineChip.h"
-#include "output/RegisterLog.h"
-#include "output/TFormDSP.h"
-#include "output/WaveFileWriter.h"
+#include "audio/OfflineChip.h"
+#include "files/RegisterLog.h"
+#include "dsp/TFormDSP.h"
+#include "files/WaveFileWriter.h"
 #include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
 #include "ui/MainPresets.h"

@@ -9,7 +9,7 @@
 
 #include "app/MidiRenderer.h"
 #include "app/RenderPreset.h"
-#include "output/TFormDSP.h"
+#include "dsp/TFormDSP.h"
 #include "ui/MainPresets.h"
 
 namespace vorpline {

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/OutputConfig.h"
+#include "config/OutputConfig.h"
 #include "platform/IniFile.h"
 #include "midi/MidiPortSystem.h"
-#include "output/AudioBackend.h"
-#include "output/WaveOut.h"
-#include "output/YMF262.h"
+#include "audio/AudioBackend.h"
+#include "audio/WaveOut.h"
+#include "audio/YMF262.h"
 #include "platform/TimerService.h"
 #include "ui/MainPresets.h"
 #include "ui/TFormMain.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/RenderCommand.h"
-#include "qt/GuiApplication.h"
+#include "desktop/GuiApplication.h"
 
 namespace {
 

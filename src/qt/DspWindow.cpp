@@ -8,7 +8,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "output/TFormDSP.h"
+#include "dsp/TFormDSP.h"
 #include "qt/Binders.h"
 #include "qt/PanelWidgets.h"
 

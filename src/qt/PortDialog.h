@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "output/TFormPort.h"
+#include "config/TFormPort.h"
 
 class QPushButton;
 

@@ -6,8 +6,8 @@
 #include "engine/MultiplierCents.h"
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
-#include "output/FM801.h"
-#include "output/Mixer.h"
+#include "cards/FM801.h"
+#include "cards/Mixer.h"
 #include "ui/TFormInfo.h"
 #include "ui/UiService.h"
 

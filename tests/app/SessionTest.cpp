@@ -8,7 +8,7 @@
 
 #include "app/Session.h"
 #include "engine/OPL3.h"
-#include "output/TFormPort.h"
+#include "config/TFormPort.h"
 #include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
 #include "support/FakeAudioBackend.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <map>
 
-#include "output/WaveFileReader.h"
+#include "files/WaveFileReader.h"
 #include "presets/TSbi.h"
 #include "support/AudioAnalysis.h"
 #include "support/ChildProcess.h"

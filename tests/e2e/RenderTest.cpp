@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "app/MidiRenderer.h"
-#include "output/WaveFileReader.h"
+#include "files/WaveFileReader.h"
 #include "support/AudioAnalysis.h"
 #include "support/MidiBytes.h"
 #include "support/RunProgram.h"

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "output/TFormDSP.h"
+#include "dsp/TFormDSP.h"
 #include "qt/DspWindow.h"
 #include "qt/QtTestApp.h"
 

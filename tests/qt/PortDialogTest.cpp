@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "output/TFormPort.h"
+#include "config/TFormPort.h"
 #include "qt/PortDialog.h"
 #include "qt/QtTestApp.h"
 #include "support/TempDir.h"

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "output/AudioBackend.h"
+#include "audio/AudioBackend.h"
 
 namespace vorpline::test {
 

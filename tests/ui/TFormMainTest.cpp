@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "output/FM801.h"
-#include "output/Mixer.h"
+#include "cards/FM801.h"
+#include "cards/Mixer.h"
 #include "support/RecordingPortIo.h"
 #include "ui/MainFormFixture.h"
 #include "ui/TFormInfo.h"

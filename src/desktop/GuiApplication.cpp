@@ -1,0 +1,92 @@
+#include "desktop/GuiApplication.h"
+
+#include <cstdlib>
+#include <exception>
+#include <memory>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QStyleHints>
+#include <QTimer>
+
+#include "app/Session.h"
+#include "audio/RtAudioBackend.h"
+#include "platform/RealTimerService.h"
+#include "qt/DspWindow.h"
+#include "qt/Guarded.h"
+#include "qt/QtConfirmService.h"
+#include "qt/InfoDialog.h"
+#include "qt/MainWindowView.h"
+#include "qt/PortDialog.h"
+
+namespace vorpline {
+
+namespace {
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+// How often the main loop looks after the wave output: renders the buffers the device handed
+// back (window mode) and reports a failed wave file.
+constexpr int kAudioServiceMs = 2;
+
+} // namespace
+
+bool DisplayAvailable() {
+    return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM");
+}
+
+int RunGui(int argc, char** argv, const std::string& executablePath,
+           const std::vector<std::string>& arguments) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QString::fromStdString(TFormMain::kApplicationTitle));
+
+    // Timer ticks reach the main loop as queued calls.
+    RealTimerService timers([](TimerService::Callback work) {
+        QMetaObject::invokeMethod(
+            qApp, [work = std::move(work)] { Guarded(work); }, Qt::QueuedConnection);
+    });
+    RtAudioBackend audio;
+    Session::Services services;
+    services.runPortDialog = [](TFormPort& form) { ExecPortDialog(form); };
+    services.timers = &timers;
+    services.audio = &audio;
+    services.nowMs = [&timers] { return timers.NowMs(); };
+    services.doubleClickMs =
+        static_cast<uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    auto session = std::make_unique<Session>(executablePath, arguments, services);
+    QtUiService ui;
+    session->Main().ui = &ui;
+
+    try {
+        session->Start();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
+                              QString::fromStdString(e.what()));
+        return 1;
+    } catch (...) {
+        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
+                              QStringLiteral("Unknown exception"));
+        return 1;
+    }
+
+    MainWindowView window(session->Main());
+    QtConfirmService confirm(&window);
+    session->Presets().SetConfirmService(&confirm);
+    std::unique_ptr<DspWindow> dspWindow;
+    if (TFormDSP* dsp = session->Dsp()) {
+        dspWindow = std::make_unique<DspWindow>(*dsp, &window);
+    }
+    window.onClose = [&session] { Guarded([&] { session->Close(); }); };
+    QTimer audioService;
+    QObject::connect(&audioService, &QTimer::timeout,
+                     [&session] { Guarded([&] { session->ServiceAudio(); }); });
+    audioService.start(kAudioServiceMs);
+    window.show();
+    return app.exec();
+}
+
+} // namespace vorpline

@@ -1,0 +1,379 @@
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "config/TFormPort.h"
+#include "support/TempDir.h"
+
+namespace vorpline {
+namespace {
+
+const char* const kTitle = "Vorpline 4.30";
+const std::vector<std::string> kWaveDevices = {"No wave output", "Line [2] Out", "Speakers"};
+
+class FormPortTest : public ::testing::Test {
+protected:
+    FormPortTest() { std::filesystem::create_directories(PciRoot()); }
+
+    std::filesystem::path PciRoot() const { return dir.path / "pci"; }
+
+    // A PCI device folder as the kernel lists it; each I/O BAR is given by its start, the
+    // other BAR lines are unassigned.
+    void AddPciDevice(const std::string& address, const char* vendor, const char* device,
+                      const std::vector<unsigned>& ioBars) {
+        const auto folder = PciRoot() / address;
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "vendor") << vendor << "\n";
+        std::ofstream(folder / "device") << device << "\n";
+        std::ofstream resource(folder / "resource");
+        char line[80];
+        for (size_t bar = 0; bar < 7; ++bar) {
+            const unsigned start = bar < ioBars.size() ? ioBars[bar] : 0;
+            std::snprintf(line, sizeof line, "0x%016x 0x%016x 0x%016x\n", start,
+                          start == 0 ? 0 : start + 0x3F, start == 0 ? 0 : 0x40101);
+            resource << line;
+        }
+    }
+
+    // Runs the dialog with `user` playing the user's part.
+    void Run(PortConfig& config, const std::function<void(TFormPort&)>& user,
+             const std::vector<std::string>& waveDevices = kWaveDevices) {
+        form.Execute(config, waveDevices, kTitle, user);
+    }
+
+    test::TempDir dir;
+    TFormPort form{dir.path, PciRoot().string()};
+};
+
+void PressOk(TFormPort& form) {
+    form.ButtonOk.Click();
+}
+
+TEST_F(FormPortTest, FirstStartOffersTheDefaultsAndOkKeepsThem) {
+    EXPECT_EQ(form.ComboBoxOpl3Address.Text(), "0388");
+    EXPECT_EQ(form.ComboBoxOpl3LPTAddress.Text(), "0378");
+
+    PortConfig config;
+    Run(config, [](TFormPort& f) {
+        EXPECT_TRUE(f.Visible());
+        EXPECT_EQ(f.Caption(), "Configuration - Vorpline 4.30");
+        EXPECT_EQ(f.RadioGroupType.ItemIndex(), 3);
+        EXPECT_EQ(f.ComboBoxSb16Address.Text(), "0220");
+        EXPECT_EQ(f.EditPre.Text(), "3");
+        EXPECT_EQ(f.EditPost.Text(), "3");
+        EXPECT_EQ(f.EditKey.Text(), "15");
+        EXPECT_EQ(f.ComboBoxSRate.Text(), "11025");
+        EXPECT_EQ(f.ComboBoxBSize.Text(), "128");
+        EXPECT_EQ(f.ComboBoxRSize.Text(), "8");
+        EXPECT_EQ(f.ComboBoxWavePort.Text(), "No wave output");
+        EXPECT_EQ(f.EditSoundFile.Text(), "No wave file output");
+        EXPECT_EQ(f.RadioGroupMidiCallback.ItemIndex(), 0);
+        f.ButtonOk.Click();
+        EXPECT_FALSE(f.Visible());
+    });
+    EXPECT_EQ(config.ioType, 3);
+    EXPECT_EQ(config.ioPort, "0220");
+    EXPECT_EQ(config.ioPre, 3);
+    EXPECT_EQ(config.ioPost, 3);
+    EXPECT_EQ(config.ioKey, 15);
+    EXPECT_EQ(config.ioSRate, 11025u);
+    EXPECT_EQ(config.ioBSize, 128);
+    EXPECT_EQ(config.ioRSize, 8);
+    EXPECT_EQ(config.options, 0u);
+}
+
+TEST_F(FormPortTest, CancelOrAClosedDialogAbortsWithAnEmptyPort) {
+    PortConfig config;
+    Run(config, [](TFormPort& f) { f.ButtonCancel.Click(); });
+    EXPECT_EQ(config.ioType, kIoTypeAborted);
+    EXPECT_EQ(config.ioPort, "");
+
+    PortConfig closed;
+    Run(closed, [](TFormPort&) {});
+    EXPECT_EQ(closed.ioType, kIoTypeAborted);
+    EXPECT_EQ(closed.ioPort, "");
+}
+
+TEST_F(FormPortTest, AddressesAreHexadecimalAndWrittenAsFourDigits) {
+    EXPECT_EQ(ParsePortAddress("22a"), 0x22A);
+    EXPECT_EQ(ParsePortAddress("FFFF"), 0xFFFF);
+    EXPECT_EQ(ParsePortAddress("00000388"), 0x388);
+    for (const char* bad : {"", "10000", "0x220", " 220", "-1", "22g", "+220"}) {
+        EXPECT_FALSE(ParsePortAddress(bad)) << bad;
+    }
+    EXPECT_EQ(FormatPortAddress(0x22A), "022A");
+    EXPECT_EQ(FormatPortAddress(0), "0000");
+
+    PortConfig typed;
+    Run(typed, [](TFormPort& f) {
+        f.ComboBoxSb16Address.UserType("22a");
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(typed.ioType, 3);
+    EXPECT_EQ(typed.ioPort, "022A");
+
+    PortConfig garbage;
+    Run(garbage, [](TFormPort& f) {
+        f.ComboBoxSb16Address.UserType("2x0");
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(garbage.ioType, kIoTypeAborted);
+
+    // A stored port is shown normalised, or as 0000 when it is not a number at all.
+    PortConfig shortPort;
+    shortPort.ioType = 6;
+    shortPort.ioPort = "388";
+    Run(shortPort, [](TFormPort& f) { EXPECT_EQ(f.ComboBoxOpl3Address.Text(), "0388"); });
+    PortConfig badPort;
+    badPort.ioType = 4;
+    badPort.ioPort = "zz";
+    Run(badPort, [](TFormPort& f) { EXPECT_EQ(f.ComboBoxSbpro2Address.Text(), "0000"); });
+}
+
+TEST_F(FormPortTest, Fm801WithoutCardHasAnEmptyBoxAndAborts) {
+    PortConfig config;
+    config.ioType = 0;
+    config.ioPort = "E000";
+    Run(config, [](TFormPort& f) {
+        EXPECT_EQ(f.ComboBoxFm801Address.Count(), 0);
+        EXPECT_EQ(f.ComboBoxFm801Address.Text(), "");
+        EXPECT_TRUE(f.ComboBoxFm801Address.Enabled());
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(config.ioType, kIoTypeAborted);
+}
+
+TEST_F(FormPortTest, DetectedBasesAreListedSmallestFirstAndWinOverAStaleOne) {
+    AddPciDevice("0000:05:01.0", "0x1319", "0x0801", {0xE000});
+    AddPciDevice("0000:04:02.0", "0x1319", "0x0801", {0xD800});
+    // The Solo-1 chip sits in BAR 2; BARs 0 and 1 are its other ranges.
+    AddPciDevice("0000:03:00.0", "0x125d", "0x1969", {0xC000, 0xC400, 0xC800});
+    AddPciDevice("0000:02:00.0", "0x125d", "0x1969", {0xA000, 0xA400, 0xB800});
+    AddPciDevice("0000:01:00.0", "0x4005", "0x4000", {0x9000});
+
+    PortConfig fm801;
+    fm801.ioType = 0;
+    fm801.ioPort = "e000";
+    Run(fm801, [](TFormPort& f) {
+        EXPECT_EQ(f.ComboBoxFm801Address.Items(), (std::vector<std::string>{"D800", "E000"}));
+        EXPECT_EQ(f.ComboBoxFm801Address.Text(), "E000");
+        EXPECT_EQ(f.ComboBoxAls4000Address.Text(), "9000");
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(fm801.ioPort, "E000");
+
+    PortConfig stale;
+    stale.ioType = 1;
+    stale.ioPort = "A000";
+    Run(stale, [](TFormPort& f) {
+        EXPECT_EQ(f.ComboBoxSolo1Address.Items(), (std::vector<std::string>{"B800", "C800"}));
+        EXPECT_EQ(f.ComboBoxSolo1Address.Text(), "B800");
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(stale.ioType, 1);
+    EXPECT_EQ(stale.ioPort, "B800");
+
+    PortConfig present;
+    present.ioType = 1;
+    present.ioPort = "C800";
+    Run(present, [](TFormPort& f) { EXPECT_EQ(f.ComboBoxSolo1Address.Text(), "C800"); });
+}
+
+TEST(FormPortWithoutPciList, PciBoxesTakeTheStoredBaseAsTyped) {
+    test::TempDir dir;
+    TFormPort form(dir.path, (dir.path / "no-such-folder").string());
+    EXPECT_FALSE(form.DetectionAvailable());
+    PortConfig config;
+    config.ioType = 2;
+    config.ioPort = "e800";
+    form.Execute(config, kWaveDevices, kTitle, [](TFormPort& f) {
+        EXPECT_EQ(f.ComboBoxAls4000Address.Text(), "E800");
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(config.ioType, 2);
+    EXPECT_EQ(config.ioPort, "E800");
+}
+
+TEST_F(FormPortTest, WaveValuesSelectListedItemsAndNumbersFallBack) {
+    PortConfig listed;
+    listed.ioSRate = 44100;
+    listed.ioBSize = 4096;
+    listed.ioRSize = 256;
+    Run(listed, [](TFormPort& f) {
+        EXPECT_EQ(f.ComboBoxSRate.Text(), "44100");
+        EXPECT_EQ(f.ComboBoxBSize.Text(), "4096");
+        EXPECT_EQ(f.ComboBoxRSize.Text(), "256");
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(listed.ioSRate, 44100u);
+    EXPECT_EQ(listed.ioBSize, 4096);
+    EXPECT_EQ(listed.ioRSize, 256);
+
+    PortConfig unlisted;
+    unlisted.ioSRate = 44000;
+    unlisted.ioBSize = 100;
+    unlisted.ioRSize = 13;
+    Run(unlisted, [](TFormPort& f) {
+        EXPECT_EQ(f.ComboBoxSRate.Text(), "11025");
+        EXPECT_EQ(f.ComboBoxBSize.Text(), "128");
+        EXPECT_EQ(f.ComboBoxRSize.Text(), "8");
+        f.EditPre.SetText("abc");
+        f.EditPost.SetText(" 7 ");
+        f.EditKey.SetText("70000");
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(unlisted.ioSRate, 11025u);
+    EXPECT_EQ(unlisted.ioPre, 3);
+    EXPECT_EQ(unlisted.ioPost, 7);
+    EXPECT_EQ(unlisted.ioKey, 15) << "out of range for a delay count";
+}
+
+TEST_F(FormPortTest, TypeChangeEnablesOnlyWhatTheTypeUses) {
+    PortConfig config;
+    Run(config, [](TFormPort& f) {
+        auto enabledBoxes = [&f] {
+            std::vector<int> types;
+            for (int type = 0; type < 8; ++type) {
+                if (f.AddressBox(type).Enabled()) {
+                    types.push_back(type);
+                }
+            }
+            return types;
+        };
+        EXPECT_EQ(enabledBoxes(), std::vector<int>{3});
+        EXPECT_FALSE(f.GroupBoxWave.Enabled());
+        EXPECT_FALSE(f.CheckBoxDSP.Enabled());
+        EXPECT_TRUE(f.EditPre.Enabled());
+
+        f.RadioGroupType.SetItemIndex(kIoTypeWave);
+        EXPECT_EQ(enabledBoxes(), std::vector<int>{});
+        for (const Control* control : std::initializer_list<const Control*>{
+                 &f.ComboBoxWavePort, &f.ComboBoxSRate, &f.ComboBoxBSize, &f.ComboBoxRSize,
+                 &f.GroupBoxWave, &f.RadioGroupWaveCallback, &f.EditSoundFile,
+                 &f.SpeedButtonSoundFile, &f.CheckBoxDSP}) {
+            EXPECT_TRUE(control->Enabled()) << control->Name();
+        }
+        EXPECT_FALSE(f.EditPre.Enabled());
+        EXPECT_FALSE(f.EditPost.Enabled());
+        EXPECT_FALSE(f.EditKey.Enabled());
+
+        f.RadioGroupType.SetItemIndex(7);
+        EXPECT_EQ(enabledBoxes(), std::vector<int>{7});
+        EXPECT_FALSE(f.ComboBoxWavePort.Enabled());
+        EXPECT_FALSE(f.SpeedButtonSoundFile.Enabled());
+        EXPECT_TRUE(f.EditKey.Enabled());
+    });
+}
+
+TEST_F(FormPortTest, WaveDeviceIsChosenByName) {
+    PortConfig stored;
+    stored.ioType = kIoTypeWave;
+    stored.ioPort = "Speakers";
+    Run(stored, [](TFormPort& f) {
+        EXPECT_EQ(f.ComboBoxWavePort.Items(), kWaveDevices);
+        EXPECT_EQ(f.ComboBoxWavePort.Text(), "Speakers");
+        f.ComboBoxWavePort.UserSelect(1);
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(stored.ioType, kIoTypeWave);
+    EXPECT_EQ(stored.ioPort, "Line [2] Out");
+
+    PortConfig gone;
+    gone.ioType = kIoTypeWave;
+    gone.ioPort = "USB Headset";
+    Run(gone, PressOk);
+    EXPECT_EQ(gone.ioPort, "No wave output");
+
+    PortConfig noDevices;
+    noDevices.ioType = kIoTypeWave;
+    noDevices.ioPort = "Speakers";
+    TFormPort fresh(dir.path, PciRoot().string());
+    fresh.Execute(noDevices, {}, kTitle, PressOk);
+    EXPECT_EQ(noDevices.ioPort, "No wave output");
+}
+
+TEST_F(FormPortTest, LfoNeedsCcAndOptionsAreRebuiltFromTheControls) {
+    PortConfig lfoOnly;
+    lfoOnly.options = kOptionLfo;
+    Run(lfoOnly, [](TFormPort& f) {
+        EXPECT_TRUE(f.CheckBoxCc.Checked()) << "ticking LFO ticks CC";
+        f.CheckBoxCc.SetChecked(false);
+        EXPECT_FALSE(f.CheckBoxLFO.Checked()) << "unticking CC unticks LFO";
+        f.CheckBoxLFO.SetChecked(true);
+        EXPECT_TRUE(f.CheckBoxCc.Checked());
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(lfoOnly.options, kOptionLfo | kOptionCc);
+
+    // Every bit the dialog shows comes back as it was; bits it does not show are dropped, also
+    // the DSP bit of a hardware output stays as the user left it.
+    PortConfig all;
+    all.options = 0xFFFFFFFFu;
+    Run(all, [](TFormPort& f) {
+        EXPECT_EQ(f.RadioGroupMidiCallback.ItemIndex(), 1);
+        EXPECT_EQ(f.RadioGroupWaveCallback.ItemIndex(), 1);
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(all.options, 0x1FFu);
+
+    PortConfig changed;
+    changed.options = 0x1FFu;
+    Run(changed, [](TFormPort& f) {
+        f.CheckBoxBend.SetChecked(false);
+        f.RadioGroupMidiCallback.SetItemIndex(0);
+        f.ButtonCancel.Click();
+    });
+    EXPECT_EQ(changed.options, 0x1FFu & ~(kOptionBend | kOptionMidiWindow))
+        << "written back after Cancel as well";
+}
+
+TEST_F(FormPortTest, SoundFileIsOfferedFreshAndOnlyAChosenFileIsTaken) {
+    PortConfig kept;
+    kept.ioType = kIoTypeWave;
+    kept.soundFile = "last.wav";
+    Run(kept, [](TFormPort& f) {
+        EXPECT_EQ(f.EditSoundFile.Text(), "No wave file output");
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(kept.soundFile, "last.wav");
+
+    std::vector<SaveFileRequest> requests;
+    std::optional<std::string> answer;
+    form.saveFileDialog = [&](const SaveFileRequest& request) {
+        requests.push_back(request);
+        return answer;
+    };
+    PortConfig chosen;
+    chosen.ioType = kIoTypeWave;
+    const std::string take = (dir.path / "wave" / "take1.wav").string();
+    Run(chosen, [&](TFormPort& f) {
+        f.SpeedButtonSoundFile.Click();
+        EXPECT_EQ(f.EditSoundFile.Text(), "No wave file output") << "the user cancelled";
+        answer = take;
+        f.SpeedButtonSoundFile.Click();
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(chosen.soundFile, take);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].title, "Wave file output");
+    EXPECT_EQ(requests[0].defaultExtension, "wav");
+    EXPECT_EQ(requests[0].filter, "Wave files|*.wav|All files|*.*");
+    EXPECT_EQ(requests[0].folder, dir.path / "wave");
+    EXPECT_TRUE(requests[0].confirmOverwrite);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path / "wave"));
+
+    // The button belongs to the wave output; with a card selected it does nothing.
+    PortConfig card;
+    Run(card, [](TFormPort& f) { f.SpeedButtonSoundFile.Click(); });
+    EXPECT_EQ(requests.size(), 2u);
+}
+
+} // namespace
+} // namespace vorpline

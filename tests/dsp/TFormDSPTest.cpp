@@ -1,0 +1,321 @@
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "dsp/TFormDSP.h"
+#include "platform/IniFile.h"
+#include "support/AllocationCounter.h"
+#include "support/TempDir.h"
+
+namespace vorpline {
+namespace {
+
+constexpr const char* kSection = "Speakers";
+
+// Stereo frames with both channels over the corners of the 16-bit range and small values whose
+// low bits matter.
+std::vector<int16_t> Assorted() {
+    return {0,      -1,    1,      255, 256, -256, -257, 32767,
+            -32768, 12345, -12345, 7,   100, -100, 4095, -4096};
+}
+
+std::vector<int16_t> Constant(int16_t value, size_t frames) {
+    return std::vector<int16_t>(frames * 2, value);
+}
+
+std::vector<int16_t> Processed(TFormDSP& dsp, std::vector<int16_t> frames) {
+    dsp.Process(frames.data(), frames.size() / 2);
+    return frames;
+}
+
+class FormDSPTest : public ::testing::Test {
+protected:
+    FormDSPTest() { dsp.CheckBoxEnable.SetChecked(true); }
+
+    void Filter(int mode, int frequency, int resonance = 64) {
+        dsp.ComboBoxFilter.UserSelect(mode);
+        dsp.SetFrequency(frequency);
+        dsp.SetResonance(resonance);
+    }
+
+    TFormDSP dsp{44100};
+};
+
+TEST_F(FormDSPTest, DisabledOrDefaultLeavesTheSoundAlone) {
+    EXPECT_EQ(Processed(dsp, Assorted()), Assorted()) << "enabled with the defaults";
+
+    dsp.TrackBarCrush.SetPosition(8);
+    dsp.SetInputGain(127);
+    Filter(3, 100, 127);
+    dsp.CheckBoxEnable.SetChecked(false);
+    const auto loud = Constant(32767, 64);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Processed(dsp, loud), loud) << "disabled, whatever the settings";
+    }
+}
+
+TEST_F(FormDSPTest, GainFollowsTheFourthPowerAndClips) {
+    EXPECT_EQ(TFormDSP::GainFactor(0), 0.0);
+    EXPECT_EQ(TFormDSP::GainFactor(64), 1.0);
+    EXPECT_EQ(TFormDSP::GainFactor(32), 1.0 / 16);
+    EXPECT_NEAR(TFormDSP::GainFactor(127), 15.5, 0.01);
+
+    dsp.SetInputGain(127);
+    const auto boosted = static_cast<int16_t>(1000 * TFormDSP::GainFactor(127));
+    EXPECT_EQ(boosted, 15505);
+    EXPECT_EQ(Processed(dsp, {32767, -32768, 1000, -1000}),
+              (std::vector<int16_t>{32767, -32768, boosted, static_cast<int16_t>(-boosted)}));
+    dsp.SetInputGain(64);
+    dsp.SetOutputGain(32);
+    EXPECT_EQ(Processed(dsp, {1600, -1615}), (std::vector<int16_t>{100, -100}))
+        << "truncated to zero";
+    dsp.SetOutputGain(0);
+    EXPECT_EQ(Processed(dsp, {32767, -32768}), (std::vector<int16_t>{0, 0}));
+}
+
+TEST_F(FormDSPTest, CrushClearsLowBitsAndNoiseFillsOnlyThem) {
+    EXPECT_FALSE(dsp.ComboBoxNoise.Enabled()) << "no noise without crushing";
+    dsp.TrackBarCrush.SetPosition(8);
+    EXPECT_TRUE(dsp.ComboBoxNoise.Enabled());
+    const auto in = Assorted();
+    const auto out = Processed(dsp, in);
+    for (size_t i = 0; i < in.size(); ++i) {
+        EXPECT_EQ(out[i], in[i] & ~0xFF) << in[i];
+    }
+    EXPECT_EQ(out[1], -256) << "-1";
+
+    dsp.ComboBoxNoise.UserSelect(1);
+    const auto mono = Processed(dsp, Constant(-4096, 256));
+    bool noisy = false;
+    for (size_t i = 0; i < mono.size(); i += 2) {
+        EXPECT_EQ(mono[i], mono[i + 1]) << "the same noise on both sides";
+        EXPECT_EQ(mono[i] & ~0xFF, -4096) << "noise stays in the cleared bits";
+        noisy = noisy || mono[i] != -4096;
+    }
+    EXPECT_TRUE(noisy);
+
+    dsp.ComboBoxNoise.UserSelect(2);
+    const auto stereo = Processed(dsp, Constant(0, 256));
+    int differing = 0;
+    for (size_t i = 0; i < stereo.size(); i += 2) {
+        differing += stereo[i] != stereo[i + 1] ? 1 : 0;
+        EXPECT_LE(std::max(stereo[i], stereo[i + 1]), 255);
+    }
+    EXPECT_GT(differing, 128) << "each side its own noise";
+
+    // Beyond 15 bits the noise is 15 bits wide, like the C library's rand: it never reaches
+    // the clipping level (16-bit noise would in half the samples).
+    dsp.TrackBarCrush.SetPosition(16);
+    const auto wide = Processed(dsp, Constant(0, 256));
+    EXPECT_LE(std::count(wide.begin(), wide.end(), int16_t{32767}), 2);
+    EXPECT_GT(*std::max_element(wide.begin(), wide.end()), 16384);
+}
+
+TEST_F(FormDSPTest, OnePoleFilters) {
+    for (int frequency : {127, 126}) {
+        Filter(1, frequency);
+        EXPECT_EQ(dsp.Parameters().a, 1.0);
+        EXPECT_EQ(dsp.Parameters().b, 0.0);
+        EXPECT_EQ(Processed(dsp, Assorted()), Assorted()) << "low pass at " << frequency;
+    }
+    Filter(2, 127);
+    EXPECT_EQ(Processed(dsp, Assorted()), Constant(0, Assorted().size() / 2))
+        << "high pass at the top";
+
+    // A step through the low pass rises steadily towards the input; through the high pass it
+    // jumps and then decays: the two outputs add up to the input.
+    Filter(1, 64);
+    Processed(dsp, Constant(0, 256));
+    const auto low = Processed(dsp, Constant(10000, 64));
+    EXPECT_GT(low[0], 0);
+    EXPECT_LT(low[0], 10000);
+    EXPECT_TRUE(std::is_sorted(low.begin(), low.end()));
+    EXPECT_GT(low.back(), 9900);
+    Filter(2, 64);
+    Processed(dsp, Constant(0, 256));
+    const auto high = Processed(dsp, Constant(10000, 64));
+    EXPECT_GT(high[0], 0);
+    EXPECT_LT(high.back(), 100);
+}
+
+TEST_F(FormDSPTest, ResonantFiltersStayBoundedWhenUnstable) {
+    dsp.SetInputGain(127);
+    dsp.SetOutputGain(127);
+    std::vector<int16_t> square(128);
+    for (size_t i = 0; i < square.size(); ++i) {
+        square[i] = (i / 16) % 2 == 0 ? 32767 : -32768;
+    }
+    for (int mode : {3, 4, 5}) {
+        Filter(mode, 127, 127);
+        bool railed = false;
+        for (int buffer = 0; buffer < 200; ++buffer) {
+            for (int16_t sample : Processed(dsp, square)) {
+                railed = railed || sample == 32767 || sample == -32768;
+            }
+        }
+        EXPECT_TRUE(railed) << "mode " << mode;
+
+        // Tamed again, the state left by the blow-up dies away in silence.
+        dsp.SetInputGain(64);
+        dsp.SetOutputGain(64);
+        Filter(mode, 64, 0);
+        std::vector<int16_t> out;
+        for (int buffer = 0; buffer < 200; ++buffer) {
+            out = Processed(dsp, Constant(0, 64));
+        }
+        for (int16_t sample : out) {
+            EXPECT_LE(std::abs(sample), 1) << "mode " << mode;
+        }
+        dsp.SetInputGain(127);
+        dsp.SetOutputGain(127);
+    }
+}
+
+TEST_F(FormDSPTest, PatchOrdersTheCrushAndTheFilter) {
+    dsp.TrackBarCrush.SetPosition(8);
+    Filter(2, 64);
+    std::vector<int16_t> ramp(256);
+    for (size_t i = 0; i < ramp.size(); ++i) {
+        ramp[i] = static_cast<int16_t>(i * 100);
+    }
+    const auto lowBits = [](const std::vector<int16_t>& samples) {
+        return std::any_of(samples.begin(), samples.end(),
+                           [](int16_t s) { return (s & 0xFF) != 0; });
+    };
+    EXPECT_TRUE(lowBits(Processed(dsp, ramp))) << "crushed, then filtered";
+    dsp.ComboBoxPatch.UserSelect(1);
+    EXPECT_FALSE(lowBits(Processed(dsp, ramp))) << "filtered, then crushed";
+
+    // A stored patch index that is no item selects nothing, and nothing runs.
+    ASSERT_TRUE(dsp.ApplySettings("7,1,64,64,8,0,2,64,64"));
+    EXPECT_EQ(dsp.ComboBoxPatch.ItemIndex(), ComboBox::kNone);
+    EXPECT_EQ(Processed(dsp, Assorted()), Assorted());
+}
+
+TEST_F(FormDSPTest, FilterModeEnablesItsSliders) {
+    EXPECT_FALSE(dsp.TrackBarFrequency.Enabled());
+    EXPECT_FALSE(dsp.TrackBarResonance.Enabled());
+    dsp.ComboBoxFilter.UserSelect(2);
+    EXPECT_TRUE(dsp.TrackBarFrequency.Enabled());
+    EXPECT_FALSE(dsp.TrackBarResonance.Enabled());
+    dsp.ComboBoxFilter.UserSelect(4);
+    EXPECT_TRUE(dsp.TrackBarResonance.Enabled());
+    EXPECT_EQ(dsp.Parameters().a, 0.5);
+    EXPECT_EQ(dsp.Parameters().b, 1.5) << "q + q / (1 - f) at 64, 64";
+    dsp.SetResonance(0);
+    EXPECT_EQ(dsp.Parameters().b, 0.0);
+    dsp.LabelFilter.Click();
+    EXPECT_EQ(dsp.ComboBoxFilter.ItemIndex(), 0);
+    EXPECT_FALSE(dsp.TrackBarFrequency.Enabled());
+    EXPECT_FALSE(dsp.TrackBarResonance.Enabled());
+}
+
+TEST_F(FormDSPTest, DefaultsAndLabelsResetTheirControls) {
+    ASSERT_TRUE(dsp.ApplySettings("1,1,10,20,5,2,3,30,40"));
+    dsp.LabelPre.Click();
+    dsp.LabelCrush.Click();
+    dsp.LabelResonance.Click();
+    dsp.LabelPatch.Click();
+    EXPECT_EQ(dsp.SettingsText(), "0,1,64,20,0,2,3,30,64");
+    EXPECT_FALSE(dsp.ComboBoxNoise.Enabled());
+    dsp.LabelGain.Click();
+    dsp.LabelFreqency.Click();
+    dsp.LabelNoise.Click();
+    EXPECT_EQ(dsp.SettingsText(), "0,1,64,64,0,0,3,64,64");
+
+    ASSERT_TRUE(dsp.ApplySettings("1,1,10,20,5,2,3,30,40"));
+    dsp.ButtonDefault.Click();
+    EXPECT_EQ(dsp.SettingsText(), "0,1,64,64,0,0,0,64,64") << "Enable stays";
+    EXPECT_FALSE(dsp.TrackBarFrequency.Enabled());
+    EXPECT_EQ(Processed(dsp, Assorted()), Assorted());
+}
+
+TEST_F(FormDSPTest, SettingsRoundTripThroughTheIniFile) {
+    test::TempDir dir;
+    const std::string path = dir.File("vorpline.ini");
+    ASSERT_TRUE(dsp.ApplySettings(" 1, 1,100,30,7,2,5,90,110"));
+    {
+        IniFile ini(path);
+        dsp.SaveSettings(ini, kSection);
+        ini.UpdateFile();
+    }
+    EXPECT_NE(test::TempDir::Read(path).find("DSP=1,1,100,30,7,2,5,90,110"), std::string::npos);
+
+    TFormDSP loaded(48000);
+    loaded.LoadSettings(IniFile(path), kSection, "Vorpline 4.30");
+    EXPECT_EQ(loaded.Caption(), "DSP - Vorpline 4.30");
+    EXPECT_EQ(loaded.Rate(), 48000u);
+    EXPECT_EQ(loaded.SettingsText(), "1,1,100,30,7,2,5,90,110");
+    EXPECT_TRUE(loaded.TrackBarResonance.Enabled());
+    EXPECT_TRUE(loaded.ComboBoxNoise.Enabled());
+    EXPECT_EQ(loaded.Parameters().preGain, TFormDSP::GainFactor(100));
+    EXPECT_EQ(loaded.Parameters().b, dsp.Parameters().b);
+    const auto steady = Constant(1000, 32);
+    EXPECT_NE(Processed(loaded, steady), steady) << "the loaded chain is live";
+}
+
+TEST_F(FormDSPTest, BadStoredValuesGiveTheDefaultsDisabled) {
+    test::TempDir dir;
+    IniFile ini(dir.File("vorpline.ini"));
+    for (const char* bad :
+         {"1,1,100,30,7,2,5,90", "1,1,100,30,7,2,5,90,110,4", "1,1,100,30,x,2,5,90,110",
+          "1,1,,30,7,2,5,90,110", "Default", "", "1,1,100,30,7,2,5,90,99999999999"}) {
+        ASSERT_TRUE(dsp.ApplySettings("1,1,100,30,7,2,5,90,110"));
+        ini.WriteString(kSection, "DSP", bad);
+        dsp.LoadSettings(ini, kSection, "V");
+        EXPECT_EQ(dsp.SettingsText(), "0,0,64,64,0,0,0,64,64") << bad;
+        EXPECT_FALSE(dsp.ApplySettings(bad));
+    }
+    ASSERT_TRUE(dsp.ApplySettings("1,1,100,30,7,2,5,90,110"));
+    dsp.LoadSettings(ini, "Never saved", "V");
+    EXPECT_EQ(dsp.SettingsText(), "0,0,64,64,0,0,0,64,64");
+    EXPECT_EQ(Processed(dsp, Assorted()), Assorted());
+}
+
+TEST(DspChainTest, ProcessNeverSeesHalfAPublication) {
+    // Three settings that each leave the sound alone, published in turn as fast as possible;
+    // any mix of their fields (the enable flag or the patch of one with the gains of another)
+    // changes it.
+    std::array<DspParameters, 3> blocks;
+    blocks[0].enabled = true;
+    blocks[0].preGain = 2.0;
+    blocks[0].outGain = 0.5;
+    blocks[1].enabled = true;
+    blocks[1].patch = 5;
+    blocks[1].preGain = 4.0;
+    blocks[1].outGain = 4.0;
+    blocks[2].preGain = 3.0;
+    blocks[2].outGain = 3.0;
+    DspChain chain;
+    chain.Publish(blocks[0]);
+    std::atomic<bool> done{false};
+    std::thread publisher([&] {
+        for (size_t i = 0; !done.load(std::memory_order_relaxed); ++i) {
+            chain.Publish(blocks[i % blocks.size()]);
+        }
+    });
+    int wrong = 0;
+    std::vector<int16_t> frames(8);
+    {
+        test::AllocationScope heap;
+        for (int i = 0; i < 300000; ++i) {
+            std::fill(frames.begin(), frames.end(), int16_t{1000});
+            chain.Process(frames.data(), frames.size() / 2);
+            wrong += frames[0] != 1000 ? 1 : 0;
+        }
+        EXPECT_EQ(heap.Count(), 0);
+    }
+    done = true;
+    publisher.join();
+    EXPECT_EQ(wrong, 0);
+}
+
+} // namespace
+} // namespace vorpline
