@@ -38,3 +38,5 @@ vorpline_configure() {
 
 VORPLINE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/vorpline-ccache}
+# Relative paths in the cache key: clones and build folders share compiled objects.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$VORPLINE_ROOT}
