@@ -1,7 +1,7 @@
 #include "cards/FM801.h"
 
-#include "engine/PortPrimitives.h"
 #include "cards/VolumePan.h"
+#include "engine/PortPrimitives.h"
 
 #include <stdexcept>
 #include <string>
@@ -10,10 +10,8 @@ namespace vorpline {
 
 namespace {
 
-constexpr uint16_t kVolumeOffset = 0x02;
-constexpr uint16_t kControlOffset = 0x54;
 // Ports from base to the last byte of the 16-bit control register.
-constexpr uint16_t kPortSpan = kControlOffset + 2;
+constexpr uint16_t kPortSpan = FM801::kControlOffset + 2;
 
 constexpr uint16_t kMuteBit = 0x8000;
 constexpr int kRightShift = 8;

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/PortIo.h"
 #include "cards/Mixer.h"
+#include "engine/PortIo.h"
 
 #include <cstdint>
 
@@ -21,6 +21,9 @@ public:
     static constexpr int kAttenuatorOff = 1;
     static constexpr int kAttenuatorHalf = 2;
     static constexpr int kAttenuatorQuarter = 4;
+    // The two 16-bit registers, from the card's base; each spans that port and the next.
+    static constexpr uint16_t kVolumeOffset = 0x02;
+    static constexpr uint16_t kControlOffset = 0x54;
 
     // Mutes the output, marks the card as in use and unmutes it again. Throws
     // std::invalid_argument if the card's ports would run past 0xFFFF; nothing is touched then.

@@ -9,8 +9,6 @@ namespace vorpline {
 
 namespace {
 
-constexpr uint16_t kIndexOffset = 4;
-constexpr uint16_t kDataOffset = 5;
 constexpr uint8_t kFmLeftRegister = 0x34;
 constexpr uint8_t kFmRightRegister = 0x35;
 constexpr uint32_t kSettleReads = 1;

@@ -1,7 +1,7 @@
 #pragma once
-#include "engine/PortIo.h"
 #include "cards/Mixer.h"
 #include "cards/VolumePan.h"
+#include "engine/PortIo.h"
 
 #include <cstdint>
 
@@ -21,6 +21,9 @@ namespace vorpline {
 class SB16 : public Mixer {
 public:
     static constexpr int kStartLevel = 25;
+    // Mixer register number and value ports, from the card's base.
+    static constexpr uint16_t kIndexOffset = 4;
+    static constexpr uint16_t kDataOffset = 5;
 
     // Writes the start levels. Throws std::invalid_argument if the index and data ports would
     // run past 0xFFFF; nothing is touched then.

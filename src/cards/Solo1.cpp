@@ -7,7 +7,6 @@ namespace vorpline {
 namespace {
 
 constexpr uint8_t kFmRegister = 0x36;
-constexpr uint16_t kRoutingOffset = 7;
 constexpr uint8_t kRoutingBit4 = 0x10;
 constexpr uint8_t kRoutingBit5 = 0x20;
 constexpr uint32_t kSettleReads = 1;

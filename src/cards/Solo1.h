@@ -9,6 +9,9 @@ namespace vorpline {
 // done. Otherwise as SB16.
 class Solo1 final : public SB16 {
 public:
+    // The FM routing byte, from the card's base.
+    static constexpr uint16_t kRoutingOffset = 7;
+
     // Throws std::invalid_argument if the ports up to base + 7 would run past 0xFFFF.
     Solo1(PortIo& io, uint16_t base);
     ~Solo1() override;

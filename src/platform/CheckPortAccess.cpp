@@ -34,4 +34,12 @@ void CheckPortAccess(PortDevice device, uint16_t base, const PortAccessCalls& ca
     LinuxPortIo::RequestAccess(base, LastPort(device, base), calls);
 }
 
+void CheckPortAccess(const std::vector<PortRange>& ranges) {
+    LinuxPortIo::RequestAccess(ranges);
+}
+
+void CheckPortAccess(const std::vector<PortRange>& ranges, const PortAccessCalls& calls) {
+    LinuxPortIo::RequestAccess(ranges, calls);
+}
+
 } // namespace vorpline

@@ -2,6 +2,7 @@
 #include "platform/LinuxPortIo.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace vorpline {
 
@@ -22,5 +23,11 @@ enum class PortDevice {
 // LinuxPortIo::RequestAccess) if access is refused.
 void CheckPortAccess(PortDevice device, uint16_t base);
 void CheckPortAccess(PortDevice device, uint16_t base, const PortAccessCalls& calls);
+
+// The same for several spans at once, such as every port a card's chip and mixer use
+// (cards/CardPorts gives them), so that no part of the card touches a port that was not
+// granted. Throws as LinuxPortIo::RequestAccess for a list of ranges.
+void CheckPortAccess(const std::vector<PortRange>& ranges);
+void CheckPortAccess(const std::vector<PortRange>& ranges, const PortAccessCalls& calls);
 
 } // namespace vorpline

@@ -24,14 +24,22 @@ constexpr int kIoplAllPorts = 3;
                              "output on this machine");
 }
 
-std::string RangeText(uint16_t first, uint16_t last) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%04X-0x%04X", static_cast<unsigned>(first),
-                  static_cast<unsigned>(last));
+} // namespace
+
+std::string PortRangesText(const std::vector<PortRange>& ranges) {
+    std::string text;
+    for (const PortRange& range : ranges) {
+        char part[24];
+        if (range.first == range.last) {
+            std::snprintf(part, sizeof part, "0x%04X", static_cast<unsigned>(range.first));
+        } else {
+            std::snprintf(part, sizeof part, "0x%04X-0x%04X", static_cast<unsigned>(range.first),
+                          static_cast<unsigned>(range.last));
+        }
+        text += text.empty() ? part : std::string(", ") + part;
+    }
     return text;
 }
-
-} // namespace
 
 LinuxPortIo::LinuxPortIo() {
     if (!VORPLINE_HAS_PORT_IO) {
@@ -96,24 +104,49 @@ PortAccessCalls LinuxPortIo::SystemCalls() {
 #endif
 
 void LinuxPortIo::RequestAccess(uint16_t first, uint16_t last) {
-    if (!VORPLINE_HAS_PORT_IO) {
-        ThrowNoPortIo();
-    }
-    RequestAccess(first, last, SystemCalls());
+    RequestAccess(std::vector<PortRange>{{first, last}});
 }
 
 void LinuxPortIo::RequestAccess(uint16_t first, uint16_t last, const PortAccessCalls& calls) {
-    if (first > last) {
-        throw std::invalid_argument("Port range " + RangeText(first, last) +
-                                    " ends before it starts");
+    RequestAccess(std::vector<PortRange>{{first, last}}, calls);
+}
+
+void LinuxPortIo::RequestAccess(const std::vector<PortRange>& ranges) {
+    if (!VORPLINE_HAS_PORT_IO) {
+        ThrowNoPortIo();
+    }
+    RequestAccess(ranges, SystemCalls());
+}
+
+void LinuxPortIo::RequestAccess(const std::vector<PortRange>& ranges,
+                                const PortAccessCalls& calls) {
+    if (ranges.empty()) {
+        throw std::invalid_argument("No I/O ports to ask for");
+    }
+    bool wholeSpace = false;
+    for (const PortRange& range : ranges) {
+        if (range.first > range.last) {
+            throw std::invalid_argument("Port range " + PortRangesText({range}) +
+                                        " ends before it starts");
+        }
+        wholeSpace = wholeSpace || range.last >= kIopermLimit;
     }
     errno = 0;
-    const int result = last < kIopermLimit
-                           ? calls.ioperm(first, static_cast<unsigned long>(last - first + 1), 1)
-                           : calls.iopl(kIoplAllPorts);
+    int result = 0;
+    if (wholeSpace) {
+        result = calls.iopl(kIoplAllPorts);
+    } else {
+        for (const PortRange& range : ranges) {
+            const auto count = static_cast<unsigned long>(range.last - range.first + 1);
+            result = calls.ioperm(range.first, count, 1);
+            if (result != 0) {
+                break;
+            }
+        }
+    }
     if (result != 0) {
         const int error = errno;
-        throw std::runtime_error("No permission for I/O ports " + RangeText(first, last) +
+        throw std::runtime_error("No permission for I/O ports " + PortRangesText(ranges) +
                                  ": run as root or grant CAP_SYS_RAWIO (" + std::strerror(error) +
                                  ")");
     }

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace vorpline {
 
@@ -13,6 +15,18 @@ struct PortAccessCalls {
     std::function<int(unsigned long from, unsigned long count, int turnOn)> ioperm;
     std::function<int(int level)> iopl;
 };
+
+// Ports first..last, both included.
+struct PortRange {
+    uint16_t first = 0;
+    uint16_t last = 0;
+
+    bool operator==(const PortRange&) const = default;
+    bool Contains(uint16_t port) const { return port >= first && port <= last; }
+};
+
+// "0x0220-0x0225, 0x0227": how a refusal names the ports.
+std::string PortRangesText(const std::vector<PortRange>& ranges);
 
 // PortIo on real hardware through inb/outb/inw/outw. x86 only: elsewhere construction throws
 // std::runtime_error. Port access must have been granted (RequestAccess / CheckPortAccess)
@@ -37,6 +51,11 @@ public:
     // and the system's reason if refused, or if the processor has no I/O ports.
     static void RequestAccess(uint16_t first, uint16_t last);
     static void RequestAccess(uint16_t first, uint16_t last, const PortAccessCalls& calls);
+    // The same for several ranges at once, each granted before any is used. Ranges below
+    // kIopermLimit are granted one by one; if any reaches it the whole I/O space is opened
+    // once. An empty list is std::invalid_argument; a refusal names every range.
+    static void RequestAccess(const std::vector<PortRange>& ranges);
+    static void RequestAccess(const std::vector<PortRange>& ranges, const PortAccessCalls& calls);
 
     // The real ioperm/iopl; on processors without I/O ports both fail with ENOSYS.
     static PortAccessCalls SystemCalls();

@@ -1,3 +1,5 @@
+#include "cards/CardPorts.h"
+#include "config/OutputConfig.h"
 #include "platform/CheckPortAccess.h"
 #include "platform/LinuxPortIo.h"
 
@@ -95,6 +97,32 @@ TEST(PortAccessTest, RefusalNamesThePortsTheRemedyAndTheReason) {
                   std::strerror(EPERM) + ")");
 }
 
+// A card's chip and mixer are granted together: an SB16 at 0220 drives its mixer at 0224/0225,
+// which a grant of the chip's four ports alone would let the kernel kill the program for.
+TEST(PortAccessTest, CardAccessGrantsTheMixerPortsToo) {
+    FakeKernel kernel;
+
+    CheckCardAccess(kTypeSB16, 0x220, kernel.Calls());
+    CheckCardAccess(kTypeSOLO1, 0x240, kernel.Calls());
+    CheckCardAccess(kTypeFM801, 0xE800, kernel.Calls());
+
+    EXPECT_THAT(kernel.iopermCalls, ElementsAre(FakeKernel::IopermCall{0x220, 6, 1},
+                                                FakeKernel::IopermCall{0x240, 6, 1},
+                                                FakeKernel::IopermCall{0x247, 1, 1}));
+    EXPECT_THAT(kernel.ioplCalls, ElementsAre(3));
+
+    kernel.refusal = EACCES;
+    try {
+        CheckCardAccess(kTypeESS, 0x220, kernel.Calls());
+        ADD_FAILURE() << "refused access was let through";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(error.what(),
+                  std::string("No permission for I/O ports 0x0220-0x0225, 0x0227: run "
+                              "as root or grant CAP_SYS_RAWIO (") +
+                      std::strerror(EACCES) + ")");
+    }
+}
+
 TEST(PortAccessTest, ImpossibleRangesAreRejectedBeforeAskingTheKernel) {
     FakeKernel kernel;
 
@@ -102,6 +130,9 @@ TEST(PortAccessTest, ImpossibleRangesAreRejectedBeforeAskingTheKernel) {
     EXPECT_THROW(CheckPortAccess(PortDevice::Parallel, 0xFFFE, kernel.Calls()),
                  std::invalid_argument);
     EXPECT_THROW(LinuxPortIo::RequestAccess(0x389, 0x388, kernel.Calls()), std::invalid_argument);
+    EXPECT_THROW(CheckPortAccess(std::vector<PortRange>{}, kernel.Calls()), std::invalid_argument);
+    EXPECT_THROW(CheckPortAccess({{0x220, 0x223}, {0x230, 0x22F}}, kernel.Calls()),
+                 std::invalid_argument);
     EXPECT_THAT(kernel.iopermCalls, IsEmpty());
     EXPECT_THAT(kernel.ioplCalls, IsEmpty());
 }
