@@ -1,18 +1,34 @@
 #include "audio/RegisterQueue.h"
 
-#include <thread>
-
 namespace vorpline {
 
 void RegisterQueue::Write(uint8_t port, uint8_t value) {
-    auto packed = static_cast<uint16_t>(port << 8 | value);
-    while (!ring.TryPush(packed)) {
-        if (drainInline) {
-            drainInline();
-        } else {
-            std::this_thread::yield();
-        }
+    // Ports 0 and 2 take a register number, 1 and 3 the value for it.
+    const bool isAddress = (port & 1) == 0;
+    if (!isAddress && addressDropped) {
+        ++dropped;
+        return;
     }
+    const auto packed = static_cast<uint16_t>(port << 8 | value);
+    bool queued = ring.TryPush(packed);
+    if (!queued && drainInline) {
+        drainInline();
+        queued = ring.TryPush(packed);
+    }
+    if (isAddress) {
+        addressDropped = !queued;
+    }
+    if (!queued) {
+        ++dropped;
+    }
+}
+
+bool RegisterQueue::TakeOverflow() {
+    if (dropped == 0 || overflowReported) {
+        return false;
+    }
+    overflowReported = true;
+    return true;
 }
 
 void RegisterQueue::DrainInto(YMF262& chip) {

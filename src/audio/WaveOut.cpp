@@ -293,4 +293,12 @@ std::exception_ptr WaveOut::TakeFileError() {
     return nullptr;
 }
 
+std::exception_ptr WaveOut::TakeStreamError() {
+    if (!registers.TakeOverflow()) {
+        return nullptr;
+    }
+    return std::make_exception_ptr(
+        std::runtime_error("Wave output stopped: the audio device no longer takes sound"));
+}
+
 } // namespace vorpline

@@ -13,8 +13,8 @@
 #include "audio/ChipStream.h"
 #include "audio/RegisterQueue.h"
 #include "audio/Resampler.h"
-#include "files/WaveFileWriter.h"
 #include "audio/YMF262.h"
+#include "files/WaveFileWriter.h"
 #include "platform/SpscRing.h"
 
 namespace vorpline {
@@ -74,6 +74,11 @@ public:
     size_t RecordingBacklog() const { return fileWriter ? fileWriter->Pending() : 0; }
     // A wave-file failure since the last call ("Wave file output write failed [9]"), to show.
     std::exception_ptr TakeFileError();
+    // Register writes the engine made that never reached the chip: nothing took them from the
+    // queue (the audio server stopped or went away), and the main thread does not wait for it.
+    uint64_t DroppedWrites() const { return registers.Dropped(); }
+    // Once, after the first dropped write: "Wave output stopped: ...", to show. Main thread.
+    std::exception_ptr TakeStreamError();
 
 private:
     static constexpr size_t kMaxRing = 256;

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <thread>
 
+#include "audio/WaveOut.h"
+#include "cards/Wave.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
-#include "cards/Wave.h"
 #include "files/WaveFileReader.h"
-#include "audio/WaveOut.h"
 #include "platform/VirtualTimerService.h"
 #include "support/AllocationCounter.h"
 #include "support/AudioAnalysis.h"
@@ -57,7 +57,8 @@ protected:
 TEST_F(WaveOutput, OpenAndCloseReportTheirFailures) {
     audio.devices = {"Zeta", "Alpha", "Alpha"};
     WaveOut out(audio, false);
-    EXPECT_EQ(out.ListDevices(true), (std::vector<std::string>{"No wave output", "Alpha", "Alpha", "Zeta"}));
+    EXPECT_EQ(out.ListDevices(true),
+              (std::vector<std::string>{"No wave output", "Alpha", "Alpha", "Zeta"}));
     auto error = [&](const std::string& device) {
         try {
             out.Open(device, chip, nullptr, 44100, 128, 8, "");
@@ -119,6 +120,32 @@ TEST_F(WaveOutput, CallbackNeverTouchesTheHeap) {
         EXPECT_EQ(heapCalls, 0) << (windowMode ? "window mode" : "thread mode");
         wave->Close();
     }
+}
+
+// A stream that stops pulling (the audio server went away) must not hang the main thread in
+// thread mode: writes beyond the queue are dropped and counted, and the user is told once.
+TEST_F(WaveOutput, AStreamThatNeverDrainsDropsWritesAndSaysSoOnce) {
+    wave = std::make_unique<WaveOut>(audio, false);
+    wave->Open("Fake Out", chip, nullptr, 48000, 256, 4, "");
+    RegisterQueue& queue = wave->Registers();
+    for (size_t i = 0; i < RegisterQueue::kCapacity / 2 + 100; ++i) {
+        queue.Write(0, 0xA0);
+        queue.Write(1, static_cast<uint8_t>(i));
+    }
+    EXPECT_EQ(wave->DroppedWrites(), 200u);
+    EXPECT_NE(wave->TakeStreamError(), nullptr);
+    EXPECT_EQ(wave->TakeStreamError(), nullptr) << "told once";
+
+    // A value whose register number was dropped is dropped too, even once there is room again:
+    // it would land in whatever register came before.
+    queue.Write(0, 0xB0);
+    audio.Pull(256);
+    queue.Write(1, 0x20);
+    EXPECT_EQ(wave->DroppedWrites(), 202u);
+    queue.Write(0, 0xB0);
+    queue.Write(1, 0x20);
+    EXPECT_EQ(wave->DroppedWrites(), 202u);
+    EXPECT_EQ(wave->TakeStreamError(), nullptr);
 }
 
 TEST_F(WaveOutput, WindowModeRendersTheRingOnTheMainThread) {
