@@ -29,9 +29,20 @@ int64_t Truncate(double value) {
     return static_cast<int64_t>(value);
 }
 
-int32_t ClampState(int64_t value) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(value, -DspChain::kStateLimit, DspChain::kStateLimit));
+// The filter state is kept in floating point: an integer state truncated at every step stalls
+// a few steps from zero when the step gets small (a slow filter after a note), and that
+// remainder is a DC offset out of silence. Clamped against blowing up, and flushed to zero
+// once far below one step, so a decay never ends in denormals on the audio thread.
+double Settle(double value) {
+    constexpr double kLimit = DspChain::kStateLimit;
+    constexpr double kNegligible = 1e-9;
+    if (!(value > -kLimit)) { // also NaN
+        return value != value ? 0.0 : -kLimit;
+    }
+    if (value > kLimit) {
+        return kLimit;
+    }
+    return value > -kNegligible && value < kNegligible ? 0.0 : value;
 }
 
 int16_t Clip(int64_t value) {
@@ -94,47 +105,61 @@ void DspChain::Crush(Stereo& x) {
     if (bits <= 0 || bits >= 32) {
         return;
     }
-    const int64_t mask = ~((int64_t{1} << bits) - 1);
-    x.l &= mask;
-    x.r &= mask;
-    // rand mod 2^bits. With more than 15 bits cleared only the low 15 get noise: the generator
-    // gives 15 bits.
-    const int64_t low = ~mask;
+    // The magnitude loses its low bits and the sign is put back: rounding toward zero, the
+    // same on both sides, so silence and the ±1 a rate converter leaves around it stay silent
+    // and a symmetric wave keeps its zero mean. (Clearing the low bits of a two's-complement
+    // sample rounds down instead: -1 became -2^bits, a square wave out of silence and a DC
+    // offset on everything.)
+    const int64_t low = (int64_t{1} << bits) - 1;
+    // The noise fills the cleared bits of the magnitude: rand mod 2^bits, and with more than 15
+    // bits cleared only the low 15, the generator giving 15 bits. A sample crushed to zero has
+    // no sign of its own; the noise then takes a random one, so it too averages zero.
+    const auto crush = [low](int64_t value, int64_t noise, bool negativeIfZero) {
+        const bool negative = value < 0 || (value == 0 && negativeIfZero);
+        const int64_t magnitude = ((value < 0 ? -value : value) & ~low) | noise;
+        return negative ? -magnitude : magnitude;
+    };
     if (current.noiseMode == 1) {
         const int64_t n = Random() & low;
-        x.l |= n;
-        x.r |= n;
+        const bool sign = (Random() & 1u) != 0;
+        x.l = crush(x.l, n, sign);
+        x.r = crush(x.r, n, sign);
     } else if (current.noiseMode == 2) {
         const int64_t nl = Random() & low;
         const int64_t nr = Random() & low;
-        x.l |= nl;
-        x.r |= nr;
+        const uint32_t signs = Random();
+        x.l = crush(x.l, nl, (signs & 1u) != 0);
+        x.r = crush(x.r, nr, (signs & 2u) != 0);
+    } else {
+        x.l = crush(x.l, 0, false);
+        x.r = crush(x.r, 0, false);
     }
 }
 
 int64_t DspChain::Filter(int64_t x, FilterState& state) const {
     const double coefA = current.a;
     const double coefB = current.b;
+    const auto input = static_cast<double>(x);
     switch (current.filterMode) {
     case 1:
     case 2: {
         // s0 = (1 - k) x + k s0: one pole, k near 1 for low frequencies.
-        state.s0 = ClampState(Truncate(static_cast<double>(x) * coefA - state.s0 * coefB));
-        return current.filterMode == 1 ? state.s0 : x - state.s0;
+        state.s0 = Settle(input * coefA - state.s0 * coefB);
+        return Truncate(current.filterMode == 1 ? state.s0 : input - state.s0);
     }
     case 3:
     case 4:
     case 5: {
         // State-variable filter: s0 the first integrator, s1 the second; b feeds the band pass
         // back as resonance.
-        const int64_t hp = x - state.s0;
-        const int64_t bp = int64_t{state.s0} - state.s1;
-        state.s0 = ClampState(Truncate(state.s0 + coefA * (static_cast<double>(hp) + coefB * bp)));
-        state.s1 = ClampState(Truncate(state.s1 + coefA * (int64_t{state.s0} - state.s1)));
+        const double hp = input - state.s0;
+        const double bp = state.s0 - state.s1;
+        state.s0 = Settle(state.s0 + coefA * (hp + coefB * bp));
+        state.s1 = Settle(state.s1 + coefA * (state.s0 - state.s1));
         if (current.filterMode == 3) {
-            return state.s1;
+            return Truncate(state.s1);
         }
-        return current.filterMode == 4 ? bp : hp;
+        return Truncate(current.filterMode == 4 ? bp : hp);
     }
     default:
         return x;

@@ -42,7 +42,7 @@ public:
     // The filter state stays inside ±kStateLimit. The resonant filters are unstable with high
     // frequency and resonance; unbounded, their state would overflow. 2^24 is far above any
     // stable signal (the 16-bit input at the largest input gain stays below 2^19) and keeps
-    // every later product well inside 32 bits.
+    // every later product far inside the range the stages work in.
     static constexpr int32_t kStateLimit = 1 << 24;
 
     DspChain() = default;
@@ -60,8 +60,8 @@ private:
         int64_t r;
     };
     struct FilterState {
-        int32_t s0 = 0;
-        int32_t s1 = 0;
+        double s0 = 0.0;
+        double s1 = 0.0;
     };
 
     // Processing thread: the latest block if one can be read whole, else false.
