@@ -2,6 +2,8 @@
 
 #include <rtaudio/RtAudio.h>
 
+#include "platform/AlsaErrors.h"
+
 namespace vorpline {
 
 namespace {
@@ -21,7 +23,10 @@ void Quiet(RtAudio& audio) {
 
 } // namespace
 
-RtAudioBackend::RtAudioBackend() = default;
+RtAudioBackend::RtAudioBackend() {
+    // The scan opens ALSA, which would otherwise print a line per missing card.
+    SilenceAlsaErrors();
+}
 
 RtAudioBackend::~RtAudioBackend() {
     try {

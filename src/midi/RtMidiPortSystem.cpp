@@ -1,5 +1,7 @@
 #include "midi/RtMidiPortSystem.h"
 
+#include "platform/AlsaErrors.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <new>
@@ -57,6 +59,7 @@ int RtMidiPortSystem::ResultOf(RtMidiError::Type type) {
 }
 
 RtMidiPortSystem::RtMidiPortSystem() {
+    SilenceAlsaErrors();
     std::vector<RtMidi::Api> compiled;
     RtMidi::getCompiledApi(compiled);
     // Asking RtMidi for an API it was built without makes it fall back to another one, which
