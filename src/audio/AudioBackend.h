@@ -28,6 +28,10 @@ public:
     virtual ~AudioBackend() = default;
     // Names of the output devices in the system's order (duplicates possible).
     virtual std::vector<std::string> OutputDevices() = 0;
+    // The rate device `index` of the last OutputDevices() runs at by itself (a sound server's
+    // rate, a card's preferred one), or 0 when it names none. Playing at that rate spares a
+    // conversion and its delay.
+    virtual uint32_t PreferredRate(size_t /*index*/) const { return 0; }
     // Opens and starts device `index` of OutputDevices() for 2 channels at `rate` if it can,
     // else at the rate the device runs at (as with a sound server), which it returns.
     // `periodFrames` is a wish; throws AudioError.

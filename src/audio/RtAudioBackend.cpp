@@ -49,7 +49,12 @@ std::vector<RtAudioBackend::Device> RtAudioBackend::Scan() {
             for (unsigned id = 0; id < count; ++id) {
                 RtAudio::DeviceInfo info = audio.getDeviceInfo(id);
                 if (info.probed && info.outputChannels >= 2) {
-                    found.push_back({static_cast<int>(api), id, info.name});
+                    // A JACK server offers its one rate only.
+                    uint32_t preferred = info.preferredSampleRate;
+                    if (preferred == 0 && info.sampleRates.size() == 1) {
+                        preferred = info.sampleRates.front();
+                    }
+                    found.push_back({static_cast<int>(api), id, info.name, preferred});
                 }
             }
         } catch (const RtAudioError&) {
@@ -66,6 +71,10 @@ std::vector<std::string> RtAudioBackend::OutputDevices() {
         names.push_back(d.name);
     }
     return names;
+}
+
+uint32_t RtAudioBackend::PreferredRate(size_t index) const {
+    return index < devices.size() ? devices[index].preferredRate : 0;
 }
 
 uint32_t RtAudioBackend::Start(size_t index, uint32_t rate, size_t periodFrames, Callback cb) {

@@ -16,6 +16,7 @@ public:
     ~RtAudioBackend() override;
 
     std::vector<std::string> OutputDevices() override;
+    uint32_t PreferredRate(size_t index) const override;
     uint32_t Start(size_t index, uint32_t rate, size_t periodFrames, Callback callback) override;
     void Stop() override;
 
@@ -24,6 +25,7 @@ private:
         int api;
         unsigned id;
         std::string name;
+        uint32_t preferredRate;
     };
     std::vector<Device> Scan();
 

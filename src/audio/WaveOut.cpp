@@ -31,11 +31,24 @@ WaveOut::~WaveOut() {
 
 std::vector<std::string> WaveOut::ListDevices(bool sort) {
     std::vector<std::string> names = backend.OutputDevices();
+    listedRates.clear();
+    for (size_t i = 0; i < names.size(); ++i) {
+        listedRates.emplace_back(names[i], backend.PreferredRate(i));
+    }
     if (sort) {
         std::sort(names.begin(), names.end());
     }
     names.insert(names.begin(), kNoDevice);
     return names;
+}
+
+uint32_t WaveOut::PreferredRate(const std::string& deviceName) const {
+    for (const auto& [name, preferred] : listedRates) {
+        if (name == deviceName) {
+            return preferred;
+        }
+    }
+    return 0;
 }
 
 void WaveOut::Open(const std::string& deviceName, YMF262& chipEmulator, AudioProcessor* effect,

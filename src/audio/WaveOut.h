@@ -45,6 +45,9 @@ public:
 
     // "No wave output" first, then the device names (sorted if asked).
     std::vector<std::string> ListDevices(bool sort);
+    // The rate the first device of that name in the last listing runs at by itself, 0 when it
+    // names none (or there is no such device).
+    uint32_t PreferredRate(const std::string& deviceName) const;
     // Throws std::runtime_error with the user's message on every failure.
     void Open(const std::string& deviceName, YMF262& emulator, AudioProcessor* dsp, uint32_t rate,
               uint16_t frames, uint16_t count, const std::string& fileName);
@@ -94,6 +97,8 @@ private:
     void Record(const int16_t* frames, size_t count);
 
     AudioBackend& backend;
+    // Each device of the last listing, in the system's order, with its preferred rate.
+    std::vector<std::pair<std::string, uint32_t>> listedRates;
     bool windowMode;
     bool open = false;
     uint32_t rate = 0;

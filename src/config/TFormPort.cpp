@@ -81,6 +81,7 @@ TFormPort::TFormPort(std::filesystem::path programFolder, std::string pciRoot)
     CheckBoxDSP.onClick = [this] { CheckBoxCcClick(); };
     CheckBoxLFO.onClick = [this] { CheckBoxLFOClick(); };
     SpeedButtonSoundFile.onClick = [this] { SpeedButtonSoundFileClick(); };
+    ComboBoxWavePort.onChange = [this] { ComboBoxWavePortChange(); };
     ButtonOk.onClick = [this] { ButtonOkClick(); };
     ButtonCancel.onClick = [this] { ButtonCancelClick(); };
     RadioGroupTypeClick();
@@ -155,6 +156,9 @@ void TFormPort::Execute(PortConfig& config, const std::vector<std::string>& wave
     }
 
     SelectStoredPort(config, detect);
+    storedDevice = config.ioType == kIoTypeWave ? config.ioPort : std::string();
+    storedRate = config.ioSRate;
+    ComboBoxWavePortChange();
 
     // A wave file is recorded for one run only and never offered again.
     EditSoundFile.SetText(kNoWaveFile);
@@ -262,6 +266,19 @@ void TFormPort::RadioGroupTypeClick() {
              &ComboBoxWavePort, &ComboBoxSRate, &ComboBoxBSize, &ComboBoxRSize, &GroupBoxWave,
              &RadioGroupWaveCallback, &EditSoundFile, &SpeedButtonSoundFile, &CheckBoxDSP}) {
         control->SetEnabled(wave);
+    }
+}
+
+void TFormPort::ComboBoxWavePortChange() {
+    const std::string& device = ComboBoxWavePort.Text();
+    if (device == storedDevice) {
+        SelectValue(ComboBoxSRate, storedRate, kDefaultSRate);
+        return;
+    }
+    const uint32_t rate = deviceRate ? deviceRate(device) : 0;
+    const int index = rate != 0 ? ComboBoxSRate.IndexOf(std::to_string(rate)) : ComboBox::kNone;
+    if (index != ComboBox::kNone) {
+        ComboBoxSRate.SetItemIndex(index);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/PciPortScanner.h"
 #include "controls/Button.h"
 #include "controls/CheckBox.h"
 #include "controls/ComboBox.h"
@@ -14,7 +15,6 @@
 #include "controls/Form.h"
 #include "controls/Label.h"
 #include "controls/RadioGroup.h"
-#include "config/PciPortScanner.h"
 
 namespace vorpline {
 
@@ -114,6 +114,14 @@ public:
     void CheckBoxCcClick();
     void CheckBoxLFOClick();
     void SpeedButtonSoundFileClick();
+    // A wave device running at a rate of its own (a JACK server) gets that rate preselected,
+    // unless the configuration holds the user's rate for that device: playing at the device's
+    // rate spares a conversion, and a first start then plays with little delay.
+    void ComboBoxWavePortChange();
+
+    // The rate a wave device runs at by itself, 0 when it names none (the wave output's
+    // PreferredRate); supplied by start-up. Without it no rate is preselected.
+    std::function<uint32_t(const std::string& deviceName)> deviceRate;
 
     // The platform's save-file dialog, supplied by the view; without one the sound file button
     // does nothing.
@@ -191,6 +199,9 @@ private:
     std::string pciRoot;
     int resultType = kIoTypeAborted;
     std::string resultPort;
+    // The wave device and rate of the configuration, the user's own choice for that device.
+    std::string storedDevice;
+    uint32_t storedRate = 0;
 };
 
 } // namespace vorpline

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "audio/WaveOut.h"
 #include "config/TFormPort.h"
+#include "support/FakeAudioBackend.h"
 #include "support/TempDir.h"
 
 namespace vorpline {
@@ -297,6 +299,57 @@ TEST_F(FormPortTest, WaveDeviceIsChosenByName) {
     TFormPort fresh(dir.path, PciRoot().string());
     fresh.Execute(noDevices, {}, kTitle, PressOk);
     EXPECT_EQ(noDevices.ioPort, "No wave output");
+}
+
+// A JACK server runs at one rate; the dialog's 11025 Hz default played through it is converted
+// twice and sounds 63-86 ms late. The device's own rate is preselected unless the user chose a
+// rate for that device before.
+TEST_F(FormPortTest, AWaveDeviceWithARateOfItsOwnGetsItPreselected) {
+    test::FakeAudioBackend jack({"Dummy JACK", "Other"}, 48000);
+    WaveOut wave(jack, false);
+    const std::vector<std::string> devices = wave.ListDevices(true);
+    form.deviceRate = [&wave](const std::string& name) { return wave.PreferredRate(name); };
+    struct Case {
+        const char* what;
+        int storedType;
+        const char* storedDevice;
+        uint32_t storedRate;
+        int pick; // the device the user picks, -1 for none
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"first start, device picked", 3, "0220", 11025, 1, "48000"},
+        {"stored rate for this device", kIoTypeWave, "Dummy JACK", 22050, -1, "22050"},
+        {"stored rate, picked again", kIoTypeWave, "Dummy JACK", 22050, 1, "22050"},
+        {"stored rate for another device", kIoTypeWave, "Other", 22050, 1, "48000"},
+        {"No wave output names no rate", 3, "0220", 11025, 0, "11025"},
+    };
+    for (const Case& c : cases) {
+        PortConfig config;
+        config.ioType = c.storedType;
+        config.ioPort = c.storedDevice;
+        config.ioSRate = c.storedRate;
+        form.Execute(config, devices, kTitle, [&c](TFormPort& f) {
+            f.RadioGroupType.SetItemIndex(kIoTypeWave);
+            if (c.pick >= 0) {
+                f.ComboBoxWavePort.UserSelect(c.pick);
+            }
+            EXPECT_EQ(f.ComboBoxSRate.Text(), c.shown) << c.what;
+            f.ButtonOk.Click();
+        });
+        EXPECT_EQ(std::to_string(config.ioSRate), c.shown) << c.what;
+    }
+
+    // A device that takes any rate leaves the stored one, or the default, alone.
+    test::FakeAudioBackend anyRate({"Speakers"}, 0);
+    WaveOut flexible(anyRate, false);
+    PortConfig config;
+    form.deviceRate = [&flexible](const std::string& name) { return flexible.PreferredRate(name); };
+    form.Execute(config, flexible.ListDevices(true), kTitle, [](TFormPort& f) {
+        f.ComboBoxWavePort.UserSelect(1);
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(config.ioSRate, 11025u);
 }
 
 TEST_F(FormPortTest, LfoNeedsCcAndOptionsAreRebuiltFromTheControls) {

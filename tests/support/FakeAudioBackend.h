@@ -15,6 +15,8 @@ public:
         : devices(std::move(devices)), deviceRate(deviceRate) {}
 
     std::vector<std::string> OutputDevices() override { return devices; }
+    // A device that runs at a rate of its own reports it, like a sound server.
+    uint32_t PreferredRate(size_t) const override { return deviceRate; }
     uint32_t Start(size_t index, uint32_t rate, size_t, Callback cb) override {
         if (failStart != 0) {
             throw AudioError("refused", failStart);
