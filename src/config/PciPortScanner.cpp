@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/FileBytes.h"
+
 namespace vorpline {
 
 namespace {
@@ -34,20 +36,14 @@ constexpr uint64_t kIoResource = 0x100;
 constexpr size_t kBarCount = 6;
 constexpr size_t kSolo1ChipBar = 2;
 // The files are a few hundred bytes; a bound keeps a broken tree from being read whole.
-constexpr std::streamsize kMaxFileBytes = 4096;
+constexpr size_t kMaxFileBytes = 4096;
 
 std::optional<std::string> ReadSmallFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    FileBytes read = ReadFileBytes(file, kMaxFileBytes);
+    if (!read) {
         return std::nullopt;
     }
-    std::string text(static_cast<size_t>(kMaxFileBytes), '\0');
-    in.read(text.data(), kMaxFileBytes);
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    text.resize(static_cast<size_t>(in.gcount()));
-    return text;
+    return std::string(read.bytes.begin(), read.bytes.end());
 }
 
 std::string_view TrimSpace(std::string_view text) {

@@ -3,23 +3,18 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/FileBytes.h"
+
 namespace vorpline {
 
 bool Picture::LoadFromFile(const std::string& path) {
-    // A folder opens as a stream on Linux and only fails when read: look first.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    // The algorithm pictures are a few kilobytes; a bound keeps a wrong file from filling memory.
+    constexpr std::size_t kMaxBytes = 16u << 20;
+    FileBytes read = ReadFileBytes(path, kMaxBytes + 1);
+    if (!read || read.bytes.empty() || read.bytes.size() > kMaxBytes) {
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<unsigned char> data;
-    char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        data.insert(data.end(), chunk, chunk + in.gcount());
-    }
-    if (in.bad() || data.empty()) {
-        return false;
-    }
+    std::vector<unsigned char> data(read.bytes.begin(), read.bytes.end());
     bytes = std::move(data);
     this->path = path;
     Changed();

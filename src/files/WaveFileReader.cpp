@@ -6,6 +6,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/FileBytes.h"
+
 namespace vorpline {
 
 namespace {
@@ -27,23 +29,16 @@ uint32_t GetU32(const uint8_t* p) {
 } // namespace
 
 WaveFileReader WaveFileReader::Load(const std::string& path) {
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    // 16-bit stereo at 192 kHz for over an hour; anything larger is not one of ours.
+    constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+    FileBytes file = ReadFileBytes(path, kMaxFileBytes + 1);
     if (!file) {
-        Fail(path, std::string("cannot open: ") + std::strerror(errno));
+        Fail(path, file.error);
     }
-    std::vector<uint8_t> bytes;
-    uint8_t block[65536];
-    size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) {
-        bytes.insert(bytes.end(), block, block + got);
+    if (file.bytes.size() > kMaxFileBytes) {
+        Fail(path, "larger than 1 GiB");
     }
-    if (std::ferror(file.get())) {
-        Fail(path, "read error");
-    }
-    return Parse(bytes, path);
+    return Parse(file.bytes, path);
 }
 
 WaveFileReader WaveFileReader::Parse(std::span<const uint8_t> bytes, std::string_view name) {

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/FileBytes.h"
+
 namespace vorpline {
 
 namespace {
@@ -234,29 +236,14 @@ bool IsChunkTypeText(const uint8_t* p) {
 } // namespace
 
 StandardMidiFile StandardMidiFile::Load(const std::string& path) {
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    FileBytes file = ReadFileBytes(path, kMaxFileBytes + 1);
     if (!file) {
-        Fail(path, std::string("cannot open: ") + std::strerror(errno));
+        Fail(path, file.error);
     }
-    std::vector<uint8_t> bytes;
-    uint8_t block[65536];
-    for (;;) {
-        const size_t got = std::fread(block, 1, sizeof block, file.get());
-        if (got > kMaxFileBytes - bytes.size()) {
-            Fail(path, "larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB");
-        }
-        bytes.insert(bytes.end(), block, block + got);
-        if (got < sizeof block) {
-            break;
-        }
+    if (file.bytes.size() > kMaxFileBytes) {
+        Fail(path, "larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB");
     }
-    if (std::ferror(file.get())) {
-        Fail(path, "read error");
-    }
-    return Parse(bytes, path);
+    return Parse(file.bytes, path);
 }
 
 StandardMidiFile StandardMidiFile::Parse(std::span<const uint8_t> bytes, std::string_view name) {

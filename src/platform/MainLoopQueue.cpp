@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/PostedWork.h"
+
 namespace vorpline {
 
 void MainLoopQueue::Post(Work work) {
@@ -21,23 +23,7 @@ std::size_t MainLoopQueue::RunPending() {
         std::lock_guard lock(mutex_);
         batch.swap(queue_);
     }
-    std::size_t ran = 0;
-    while (!batch.empty()) {
-        Work work = std::move(batch.front());
-        batch.pop_front();
-        try {
-            work();
-        } catch (...) {
-            // The unrun rest of the batch was queued before anything posted meanwhile, so it
-            // goes back in front to keep posting order.
-            std::lock_guard lock(mutex_);
-            queue_.insert(queue_.begin(), std::make_move_iterator(batch.begin()),
-                          std::make_move_iterator(batch.end()));
-            throw;
-        }
-        ++ran;
-    }
-    return ran;
+    return RunBatchInOrder(batch, queue_, mutex_);
 }
 
 std::size_t MainLoopQueue::WaitAndRunFor(std::chrono::milliseconds timeout) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/PostedWork.h"
+
 namespace vorpline {
 
 class VirtualTimerService::BusyScope {
@@ -136,19 +138,7 @@ void VirtualTimerService::RunPostedRounds() {
                 "VirtualTimerService: posted work kept posting more work for " +
                 std::to_string(kMaxPostRounds) + " rounds at one virtual instant");
         }
-        while (!batch.empty()) {
-            Callback work = std::move(batch.front());
-            batch.pop_front();
-            try {
-                work();
-            } catch (...) {
-                // Keep posting order for the unrun rest when the caller carries on.
-                std::lock_guard lock(postedMutex_);
-                posted_.insert(posted_.begin(), std::make_move_iterator(batch.begin()),
-                               std::make_move_iterator(batch.end()));
-                throw;
-            }
-        }
+        RunBatchInOrder(batch, posted_, postedMutex_);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "engine/MultiplierCents.h"
+#include "platform/FileBytes.h"
 #include "presets/ExtLayout.h"
 #include "presets/PresetFolder.h"
 
@@ -113,18 +114,9 @@ bool TSbi::Read(const std::string& folder, const std::string& name, PatchRecord&
 }
 
 bool TSbi::ReadFile(const std::filesystem::path& file, PatchRecord& patch, PatchExt& ext) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return false;
-    }
     // One byte more than the largest kind tells an over-long file without reading all of it.
-    std::vector<uint8_t> bytes(kSize6op + 1);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) {
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return Decode(bytes, patch, ext);
+    FileBytes read = ReadFileBytes(file, kSize6op + 1);
+    return read && Decode(read.bytes, patch, ext);
 }
 
 bool TSbi::Decode(std::span<const uint8_t> file, PatchRecord& patch, PatchExt& e) {
