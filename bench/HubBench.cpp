@@ -43,7 +43,7 @@ struct HubRig {
         form.AttachEngine(engine, pitch);
         form.ApplyDefaultOperators();
         hub.inputOpen = [] { return true; };
-        hub.peers.ccMap = &map;
+        hub.peers.Connect(map);
     }
 };
 

@@ -6,22 +6,19 @@
 #include <stdexcept>
 #include <vector>
 
-#include "config/OutputConfig.h"
+#include "app/Instrument.h"
 #include "app/RenderPreset.h"
-#include "engine/DefaultPatch.h"
+#include "audio/OfflineChip.h"
+#include "config/OutputConfig.h"
+#include "dsp/TFormDSP.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
-#include "engine/PitchControl.h"
+#include "files/RegisterLog.h"
+#include "files/WaveFileWriter.h"
 #include "midi/MessageHub.h"
 #include "midi/StandardMidiFile.h"
-#include "audio/OfflineChip.h"
-#include "files/RegisterLog.h"
-#include "dsp/TFormDSP.h"
-#include "files/WaveFileWriter.h"
 #include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
-#include "ui/MainPresets.h"
-#include "ui/TFormMain.h"
 
 namespace vorpline {
 
@@ -52,30 +49,16 @@ private:
     double next = kEverySeconds;
 };
 
-// What a render takes from the configuration file: the options that change the synthesizer
-// itself, and the per-output section's choices of bank and preset, which the panel shows.
-struct RenderConfig {
-    uint32_t options = 0;
-    int bank = 2;
-    std::string preset = "Default";
-};
-
-RenderConfig ReadRenderConfig(const std::string& iniPath) {
-    RenderConfig config;
-    if (iniPath.empty()) {
-        return config;
+// The configuration of a render: the file's, if one is named, played on the software chip at
+// the render's rate. The render is a wave output, so the DSP stage exists when the file asks for
+// it or the options give its settings.
+PortConfig RenderConfig(const RenderOptions& options, const IniFile& ini) {
+    PortConfig config = ReadOutputConfig(ini);
+    config.ioType = kTypeWAVE;
+    config.ioSRate = options.rate;
+    if (!options.dsp.empty()) {
+        config.options |= kOptionDsp;
     }
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(iniPath, error)) {
-        throw std::runtime_error(iniPath + ": no such configuration file");
-    }
-    IniFile ini(iniPath);
-    PortConfig output = ReadOutputConfig(ini);
-    config.options = output.options;
-    std::string section = DeviceSection(output.ioPort);
-    config.bank =
-        static_cast<int>(IniFile::ParseInteger(ini.ReadString(section, "Bank", "2")).value_or(0));
-    config.preset = ini.ReadString(section, "Main Preset", "Default");
     return config;
 }
 
@@ -89,8 +72,21 @@ void MidiRenderer::SetPatch(const PatchRecord& record, const PatchExt& ext) {
 
 RenderResult MidiRenderer::Run() {
     StandardMidiFile song = StandardMidiFile::Load(options.midiPath);
-    RenderConfig config = ReadRenderConfig(options.iniPath);
-    bool drumKit = (config.options & kOptionDrum) != 0;
+    if (!options.iniPath.empty()) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(options.iniPath, error)) {
+            throw std::runtime_error(options.iniPath + ": no such configuration file");
+        }
+    }
+    // Read only: a render never writes the configuration back.
+    const IniFile ini(options.iniPath);
+    const PortConfig config = RenderConfig(options, ini);
+    // The section of the output the file was written for keeps the windows' settings.
+    const std::string section = DeviceSection(ReadOutputConfig(ini).ioPort);
+
+    VirtualTimerService timers;
+    Instrument instrument({options.assetFolder, options.presetRoot, &timers, {}, 400});
+    instrument.PrepareOutput(config);
 
     WaveFileWriter wave;
     wave.Open(options.wavePath, options.rate);
@@ -99,18 +95,12 @@ RenderResult MidiRenderer::Run() {
         log = std::make_unique<RegisterLog>(options.regLogPath);
     }
     // The DSP stage works on the converted audio, as on the live output, just before the file.
-    std::unique_ptr<TFormDSP> dsp;
-    if (!options.dsp.empty()) {
-        dsp = std::make_unique<TFormDSP>(options.rate);
-        if (!dsp->ApplySettings(options.dsp)) {
-            throw std::runtime_error("DSP settings \"" + options.dsp + "\" are not nine numbers");
-        }
-    }
+    AudioProcessor* dsp = instrument.AudioStage();
     std::vector<int16_t> processed;
     OfflineChip chip(
         options.rate,
-        [&wave, &dsp, &processed](const int16_t* frames, size_t count) {
-            if (!dsp) {
+        [&wave, dsp, &processed](const int16_t* frames, size_t count) {
+            if (dsp == nullptr) {
                 wave.Append(frames, count);
                 return;
             }
@@ -120,38 +110,30 @@ RenderResult MidiRenderer::Run() {
         },
         log.get());
     EmulatorBackend backend(chip);
-    VirtualTimerService timers;
     OPL3::Settings settings;
-    settings.drumMode = drumKit;
-    OPL3 engine(backend, timers, settings);
-    PitchControl pitch(engine);
+    settings.drumMode = (config.options & kOptionDrum) != 0;
+    instrument.BuildEngine(backend, settings);
+    MessageHub& hub = instrument.Hub();
+    // The song is an input that is open from its first event to its last.
+    hub.inputOpen = [] { return true; };
+    instrument.Start(ini, section, {});
 
-    // The synth panel without a window: its controls hold the settings the hub reads and the
-    // controllers change.
-    TFormMain form(options.assetFolder);
-    form.AttachEngine(engine, pitch);
-    form.EnableOperatorCc((config.options & kOptionCc) != 0);
-    if (drumKit) {
-        form.RemoveDrumModes();
+    // The options name what the configuration file does not (or differently).
+    if (!options.dsp.empty()) {
+        auto* window = dynamic_cast<TFormDSP*>(instrument.Tools().Find(ToolId::Dsp));
+        if (window == nullptr || !window->ApplySettings(options.dsp)) {
+            throw std::runtime_error("DSP settings \"" + options.dsp + "\" are not nine numbers");
+        }
     }
-    form.ComboBoxBank.SetItemIndex(config.bank);
-    form.ComboBoxPreset.SetText(config.preset);
+    TFormMain& form = instrument.Main();
     if (patch) {
-        engine.ApplyPatch(patch->first, patch->second);
+        instrument.Engine().ApplyPatch(patch->first, patch->second);
         for (int op = 0; op < static_cast<int>(patch->first.op.size()); ++op) {
             form.PutOperator(op, patch->first.op[static_cast<size_t>(op)]);
         }
-    } else {
-        engine.ApplyPatch(DefaultPatchRecord(), DefaultPatchExt(drumKit));
-        form.ApplyDefaultOperators();
     }
-    MessageHub hub(form, engine, pitch);
-    // The song is an input that is open from its first event to its last.
-    hub.inputOpen = [] { return true; };
-    MainPresets presets(form, options.presetRoot);
-    presets.AttachEngine(engine, pitch);
-    presets.AttachControllers(hub.Controllers());
-    if (!options.preset.empty() && !presets.SelectPreset(options.bank, options.preset)) {
+    if (!options.preset.empty() &&
+        !instrument.Presets().SelectPreset(options.bank, options.preset)) {
         throw std::runtime_error(RenderPresetError(options));
     }
 

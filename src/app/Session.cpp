@@ -1,5 +1,11 @@
 #include "app/Session.h"
 
+#include "cards/FM801.h"
+#include "cards/SB16.h"
+#include "cards/SBPRO2.h"
+#include "cards/Solo1.h"
+#include "cards/Wave.h"
+#include "config/TFormPort.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
 #include "engine/ParallelBackend.h"
@@ -9,13 +15,6 @@
 #include "midi/MessageHub.h"
 #include "midi/MidiIn.h"
 #include "midi/RtMidiPortSystem.h"
-#include "cards/FM801.h"
-#include "cards/SB16.h"
-#include "cards/SBPRO2.h"
-#include "cards/Solo1.h"
-#include "dsp/TFormDSP.h"
-#include "config/TFormPort.h"
-#include "cards/Wave.h"
 #include "platform/CheckPortAccess.h"
 #include "platform/Ieee1284ParallelLines.h"
 #include "platform/IniFile.h"
@@ -32,26 +31,19 @@ constexpr const char* kTypePrefix[] = {" (FM801@", " (SOLO1@", " (ALS4000@", " (
 
 } // namespace
 
-// The controller functions that move the DSP window's sliders.
-class DspControllers : public DspReceiver {
-public:
-    explicit DspControllers(TFormDSP& dsp) : dsp(dsp) {}
-    void SetFrequency(uint8_t value) override { dsp.SetFrequency(value); }
-    void SetResonance(uint8_t value) override { dsp.SetResonance(value); }
-    void SetInputGain(uint8_t value) override { dsp.SetInputGain(value); }
-    void SetOutputGain(uint8_t value) override { dsp.SetOutputGain(value); }
-
-private:
-    TFormDSP& dsp;
-};
-
 Session::Session(std::string executablePath, std::vector<std::string> arguments, Services services)
     : folder(std::filesystem::path(executablePath).parent_path()),
       executablePath(std::move(executablePath)), arguments(std::move(arguments)),
-      services(std::move(services)), main(folder / "assets" / "small"),
-      presets(main, folder / "vpx") {}
+      services(std::move(services)),
+      instrument(Instrument::Setup{folder / "assets" / "small", folder / "vpx",
+                                   this->services.timers, this->services.nowMs,
+                                   this->services.doubleClickMs}) {}
 
-Session::~Session() = default;
+Session::~Session() {
+    // Whatever happened before (a start-up that failed after the stream opened, an exception in
+    // the message loop), nothing may render from the chip or the DSP while they go.
+    CloseStream();
+}
 
 uint16_t Session::ParsedPort() const {
     auto port = ParsePortAddress(config.ioPort);
@@ -62,73 +54,43 @@ uint16_t Session::ParsedPort() const {
 }
 
 void Session::Start() {
-    // 1-2: the configuration file and the output it names.
+    // Read the configuration file and the output it names.
     IniLocation location = LocateIni(executablePath, arguments.empty() ? "" : arguments[0]);
     iniPath = location.path;
     skipDialog = location.skipDialog;
     IniFile ini(iniPath);
     config = ReadOutputConfig(ini);
 
-    // 3-4: the wave devices, then the dialog.
+    // List the wave devices, then let the user choose.
     waveOut = std::make_unique<WaveOut>(*services.audio, (config.options & kOptionWaveWindow) != 0);
     std::vector<std::string> devices = waveOut->ListDevices(true);
     if (!skipDialog) {
         TFormPort dialog(folder);
-        dialog.Execute(config, devices, main.ApplicationTitle(), services.runPortDialog);
+        dialog.Execute(config, devices, Main().ApplicationTitle(), services.runPortDialog);
     }
-    // 5: the DSP window exists for the wave output only.
-    if (config.ioType == kTypeWAVE && (config.options & kOptionDsp) != 0) {
-        dsp = std::make_unique<TFormDSP>(config.ioSRate);
-        dspControllers = std::make_unique<DspControllers>(*dsp);
-    }
-    main.SetModuleWindow(main.ButtonDSP, dsp.get());
-
+    // The windows the output needs (the DSP stage), then the output itself.
+    instrument.PrepareOutput(config);
     OpenOutput();
-    // 7: the bending window plugs in here.
-    main.SetModuleWindow(main.ButtonBend, nullptr);
+    // The output's mixer, the engine on it, the hub in front.
     CreateEngine();
 
-    // 9: the per-output section and the caption.
+    // The settings of this output, and the caption naming it.
     deviceSection = DeviceSection(config.ioPort);
-    main.ShowPresetCaption();
-    // 10: the tool windows' settings of this output.
-    if (dsp) {
-        dsp->LoadSettings(ini, deviceSection, main.ApplicationTitle());
-        hub->peers.dsp = dspControllers.get();
-    }
-
-    // 11: the output's levels into the panel.
-    main.ShowMixerLevels();
-    // 12-14: optional windows. The CC map decides whether the frames' CC boxes mean anything;
-    // with the drum kit, part 5/6 keeps three voices.
-    main.SetModuleWindow(main.ButtonCc, nullptr);
-    main.EnableOperatorCc((config.options & kOptionCc) != 0);
-    main.SetModuleWindow(main.ButtonRT, nullptr);
-    main.SetModuleWindow(main.ButtonLFO, nullptr);
-    main.SetModuleWindow(main.ButtonSeq, nullptr);
-    main.SetModuleWindow(main.ButtonDrum, nullptr);
-    if (config.options & kOptionDrum) {
-        main.RemoveDrumModes();
-    }
-    // 15: the controller state starts at its defaults (the hub's).
-    // 16: the MIDI inputs, and the one used last time.
-    OpenMidiInput(ini);
-    // 17: keyboard window.
-    main.SetModuleWindow(main.ButtonKbd, nullptr);
+    Main().ShowPresetCaption();
+    // The output's levels into the panel.
+    Main().ShowMixerLevels();
+    // The tool windows, the MIDI input used last time, the stored bank and preset.
+    instrument.Start(ini, deviceSection, [this, &ini] { OpenMidiInput(ini); });
     // The performance and parameter dialogs are not part of this build yet: their buttons
     // stay disabled rather than doing nothing.
-    main.ButtonPerf.SetEnabled(false);
-    main.ButtonParam.SetEnabled(false);
-    // 18: the stored bank and preset.
-    presets.LoadSettings(ini, deviceSection);
-    // 20: the algorithm picture.
-    main.LoadSchematic();
-    main.Show();
+    Main().ButtonPerf.SetEnabled(false);
+    Main().ButtonParam.SetEnabled(false);
+    Main().Show();
     started = true;
 }
 
 void Session::OpenOutput() {
-    // 6: check and open the output.
+    // Check and open the output.
     if (config.ioType == kIoTypeAborted) {
         throw StartupError("Configuration aborted");
     }
@@ -159,18 +121,19 @@ void Session::OpenOutput() {
             throw StartupError("Configuration aborted");
         }
         emulator = std::make_unique<YMF262>();
-        waveOut->Open(config.ioPort, *emulator, dsp.get(), config.ioSRate, config.ioBSize,
-                      config.ioRSize, config.soundFile);
+        waveOut->Open(config.ioPort, *emulator, instrument.AudioStage(), config.ioSRate,
+                      config.ioBSize, config.ioRSize, config.soundFile);
         return;
     }
     throw StartupError("Configuration invalid");
 }
 
 void Session::CreateEngine() {
-    // 8: title, mixer, chip access and the output controls.
+    // The title, the mixer, the chip access and the output controls.
     if (config.ioType < kTypeFM801 || config.ioType > kTypeWAVE) {
         throw StartupError("Configuration invalid");
     }
+    TFormMain& main = Main();
     main.SetApplicationTitle(main.ApplicationTitle() + kTypePrefix[config.ioType] + config.ioPort +
                              ")");
     OPL3::Settings settings;
@@ -220,17 +183,8 @@ void Session::CreateEngine() {
         break;
     }
     bool hasMixer = config.ioType != kTypeOPL3 && config.ioType != kTypeOPL3LPT;
-    engine = std::make_unique<OPL3>(*backend, *services.timers, settings);
-    pitch = std::make_unique<PitchControl>(*engine);
-    main.nowMs = services.nowMs;
-    main.doubleClickMs = services.doubleClickMs;
-    main.AttachEngine(*engine, *pitch);
-    presets.AttachEngine(*engine, *pitch);
-    // Every musical event, from the input or from inside the program, goes through the hub.
-    hub = std::make_unique<MessageHub>(main, *engine, *pitch);
-    presets.AttachControllers(hub->Controllers());
-    hub->onPresetSelected = [this] { presets.LoadPreset(); };
-    hub->onWaveDone = [this](uintptr_t buffer) {
+    instrument.BuildEngine(*backend, settings);
+    instrument.Hub().onWaveDone = [this](uintptr_t buffer) {
         if (waveOut && waveOut->IsOpen()) {
             waveOut->RenderBuffer(static_cast<int>(buffer));
         }
@@ -247,12 +201,13 @@ void Session::OpenMidiInput(const IniFile& ini) {
     }
     midiIn = std::make_unique<MidiIn>(*ports, *services.timers,
                                       (config.options & kOptionMidiWindow) != 0,
-                                      MidiInputSelector::ErrorWindow(main));
-    midiIn->onEvent = [this](uint32_t packed, uint32_t timestamp) {
-        hub->ShortEvent(packed, timestamp);
+                                      MidiInputSelector::ErrorWindow(Main()));
+    MessageHub& hub = instrument.Hub();
+    midiIn->onEvent = [&hub](uint32_t packed, uint32_t timestamp) {
+        hub.ShortEvent(packed, timestamp);
     };
-    hub->inputOpen = [this] { return midiIn && midiIn->IsOpen(); };
-    midiSelector = std::make_unique<MidiInputSelector>(main, *midiIn, *services.timers);
+    hub.inputOpen = [this] { return midiIn && midiIn->IsOpen(); };
+    midiSelector = std::make_unique<MidiInputSelector>(Main(), *midiIn, *services.timers);
     midiSelector->Start(ini.ReadString(deviceSection, "Midi Device", "No midi input"));
 }
 
@@ -264,11 +219,23 @@ void Session::ServiceAudio() {
     // window renders that buffer again (unless it is closing).
     int index = 0;
     while (waveOut->WindowMode() && waveOut->TakeDoneBuffer(index)) {
-        hub->Dispatch(MessageHub::kWomDone, 0, static_cast<uintptr_t>(index));
+        instrument.Hub().Dispatch(MessageHub::kWomDone, 0, static_cast<uintptr_t>(index));
     }
     if (std::exception_ptr failure = waveOut->TakeFileError()) {
         std::rethrow_exception(failure);
     }
+}
+
+std::string Session::CloseStream() {
+    if (!waveOut || !waveOut->IsOpen()) {
+        return {};
+    }
+    try {
+        waveOut->Close();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return {};
 }
 
 void Session::Close() {
@@ -276,30 +243,20 @@ void Session::Close() {
         return;
     }
     started = false;
-    main.SetClosing();
+    Main().SetClosing();
     if (midiIn && midiIn->IsOpen()) {
         midiIn->Close();
     }
-    std::string failure;
-    if (waveOut && waveOut->IsOpen()) {
-        try {
-            waveOut->Close();
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-    }
-    if (!emulator && hub) {
+    // Closing the stream also finishes the wave file.
+    std::string failure = CloseStream();
+    instrument.Stop();
+    if (!emulator) {
         // A hardware chip keeps sounding after the program unless it is silenced.
-        hub->AllNotesOff();
+        instrument.Hub().AllNotesOff();
     }
     IniFile ini(iniPath);
     WriteOutputConfig(ini, config);
-    ini.WriteString(deviceSection, "Midi Device", main.ComboBoxMidiIn.Text());
-    ini.WriteString(deviceSection, "Bank", std::to_string(main.ComboBoxBank.ItemIndex()));
-    ini.WriteString(deviceSection, "Main Preset", main.ComboBoxPreset.Text());
-    if (dsp) {
-        dsp->SaveSettings(ini, deviceSection);
-    }
+    instrument.SaveSettings(ini, deviceSection, Main().ComboBoxMidiIn.Text());
     ini.UpdateFile();
     if (!failure.empty()) {
         throw std::runtime_error(failure);

@@ -7,15 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "config/OutputConfig.h"
-#include "platform/IniFile.h"
-#include "midi/MidiPortSystem.h"
+#include "app/Instrument.h"
 #include "audio/AudioBackend.h"
 #include "audio/WaveOut.h"
 #include "audio/YMF262.h"
+#include "config/OutputConfig.h"
+#include "midi/MidiPortSystem.h"
+#include "platform/IniFile.h"
 #include "platform/TimerService.h"
-#include "ui/MainPresets.h"
-#include "ui/TFormMain.h"
 
 namespace vorpline {
 
@@ -27,11 +26,9 @@ class ParallelLines;
 class PitchControl;
 class PortIo;
 class TFormPort;
-class TFormDSP;
 class MessageHub;
 class MidiIn;
 class MidiInputSelector;
-class DspControllers;
 
 // A start-up failure; the text is what the user sees before the program ends.
 class StartupError : public std::runtime_error {
@@ -67,16 +64,17 @@ public:
     // The shutdown sequence: closes the devices, silences a hardware chip, writes the INI file.
     void Close();
 
-    TFormMain& Main() { return main; }
+    TFormMain& Main() { return instrument.Main(); }
     const PortConfig& Config() const { return config; }
     const std::string& IniPath() const { return iniPath; }
     const std::string& Section() const { return deviceSection; }
-    OPL3* Engine() { return engine.get(); }
+    OPL3* Engine() { return started ? &instrument.Engine() : nullptr; }
     WaveOut* Output() { return waveOut.get(); }
-    TFormDSP* Dsp() { return dsp.get(); }
-    MainPresets& Presets() { return presets; }
-    MessageHub* Hub() { return hub.get(); }
+    MainPresets& Presets() { return instrument.Presets(); }
+    MessageHub* Hub() { return started ? &instrument.Hub() : nullptr; }
     MidiIn* Input() { return midiIn.get(); }
+    // The tool windows of this run, for the desktop program's views.
+    const ToolRegistry& Tools() const { return instrument.Tools(); }
 
     // Window mode of the wave output: the main loop calls this often; it renders the buffers
     // the device has finished and reports a wave-file failure (as an exception) once.
@@ -86,6 +84,9 @@ private:
     void OpenOutput();
     void CreateEngine();
     void OpenMidiInput(const IniFile& ini);
+    // Stops the audio stream, so nothing renders from the chip or the DSP any more; keeps the
+    // first failure (of finishing the wave file) for the caller.
+    std::string CloseStream();
     uint16_t ParsedPort() const;
 
     std::filesystem::path folder;
@@ -98,20 +99,16 @@ private:
     std::string deviceSection;
     bool started = false;
 
-    TFormMain main;
-    MainPresets presets;
-    // The DSP window outlives the wave output whose audio thread runs it.
-    std::unique_ptr<TFormDSP> dsp;
-    std::unique_ptr<DspControllers> dspControllers;
-    std::unique_ptr<WaveOut> waveOut;
+    // Destroyed in reverse order: the stream is closed first (destructor), then the MIDI input
+    // goes, then the instrument (tool windows, hub, engine), then the chip access it wrote
+    // through, then the wave output, and the emulator it rendered from last.
     std::unique_ptr<YMF262> emulator;
+    std::unique_ptr<WaveOut> waveOut;
     std::unique_ptr<PortIo> portIo;
     std::unique_ptr<ParallelLines> parallel;
     std::unique_ptr<ChipBackend> backend;
     std::unique_ptr<Mixer> mixer;
-    std::unique_ptr<OPL3> engine;
-    std::unique_ptr<PitchControl> pitch;
-    std::unique_ptr<MessageHub> hub;
+    Instrument instrument;
     std::unique_ptr<MidiPortSystem> ownMidiPorts;
     std::unique_ptr<MidiIn> midiIn;
     std::unique_ptr<MidiInputSelector> midiSelector;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -13,12 +14,12 @@
 #include "app/Session.h"
 #include "audio/RtAudioBackend.h"
 #include "platform/RealTimerService.h"
-#include "qt/DspWindow.h"
 #include "qt/Guarded.h"
 #include "qt/QtConfirmService.h"
 #include "qt/InfoDialog.h"
 #include "qt/MainWindowView.h"
 #include "qt/PortDialog.h"
+#include "qt/ToolViews.h"
 
 namespace vorpline {
 
@@ -76,9 +77,12 @@ int RunGui(int argc, char** argv, const std::string& executablePath,
     MainWindowView window(session->Main());
     QtConfirmService confirm(&window);
     session->Presets().SetConfirmService(&confirm);
-    std::unique_ptr<DspWindow> dspWindow;
-    if (TFormDSP* dsp = session->Dsp()) {
-        dspWindow = std::make_unique<DspWindow>(*dsp, &window);
+    // Each tool window of this run gets its view; the module buttons show and hide them.
+    std::vector<std::unique_ptr<QWidget>> toolViews;
+    for (const ToolRegistry::Entry& entry : session->Tools().Entries()) {
+        if (std::unique_ptr<QWidget> view = MakeToolView(*entry.window, &window)) {
+            toolViews.push_back(std::move(view));
+        }
     }
     window.onClose = [&session] { Guarded([&] { session->Close(); }); };
     QTimer audioService;

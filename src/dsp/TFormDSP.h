@@ -3,14 +3,16 @@
 #include <string>
 #include <string_view>
 
+#include "audio/AudioProcessor.h"
 #include "controls/Button.h"
 #include "controls/CheckBox.h"
 #include "controls/ComboBox.h"
 #include "controls/Form.h"
 #include "controls/Label.h"
 #include "controls/TrackBar.h"
-#include "audio/AudioProcessor.h"
 #include "dsp/DspChain.h"
+#include "midi/HubPeers.h"
+#include "ui/ToolWindow.h"
 
 namespace vorpline {
 
@@ -23,7 +25,7 @@ class IniFile;
 //
 // Threads: the controls, handlers, setters and settings belong to the main thread; Process
 // belongs to the thread that renders (the audio thread in thread mode).
-class TFormDSP : public Form, public AudioProcessor {
+class TFormDSP : public Form, public AudioProcessor, public DspReceiver, public ToolWindow {
 public:
     // The INI key in the device section; "Default" stands for "never saved".
     static constexpr const char* kKey = "DSP";
@@ -37,8 +39,13 @@ public:
     // Caption "DSP - " + `applicationTitle`; the controls from the "DSP" key of `section`, or,
     // when it is missing or not nine integers, the defaults with the chain disabled.
     void LoadSettings(const IniFile& ini, const std::string& section,
-                      const std::string& applicationTitle);
-    void SaveSettings(IniFile& ini, const std::string& section) const;
+                      const std::string& applicationTitle) override;
+    void SaveSettings(IniFile& ini, const std::string& section) const override;
+    Form& Window() override { return *this; }
+    // The four DSP functions of the control-change map arrive here.
+    void ConnectPeers(HubPeers& peers) override { peers.Connect(static_cast<DspReceiver&>(*this)); }
+    // The wave output runs every rendered buffer through the chain.
+    AudioProcessor* AudioStage() override { return this; }
     // The nine integers of the "DSP" value, "patch,enable,pre,gain,crush,noise,filter,
     // frequency,resonance", applied to the controls. Returns false, changing nothing, unless
     // the text is exactly nine decimal integers separated by commas (blanks around a number
@@ -49,10 +56,10 @@ public:
     std::string SettingsText() const;
 
     // Controller routing: a 7-bit value moves the track bar (and runs its change handler).
-    void SetFrequency(int value) { TrackBarFrequency.SetPosition(value); }
-    void SetResonance(int value) { TrackBarResonance.SetPosition(value); }
-    void SetInputGain(int value) { TrackBarPre.SetPosition(value); }
-    void SetOutputGain(int value) { TrackBarGain.SetPosition(value); }
+    void SetFrequency(uint8_t value) override { TrackBarFrequency.SetPosition(value); }
+    void SetResonance(uint8_t value) override { TrackBarResonance.SetPosition(value); }
+    void SetInputGain(uint8_t value) override { TrackBarPre.SetPosition(value); }
+    void SetOutputGain(uint8_t value) override { TrackBarGain.SetPosition(value); }
 
     // Audio thread (or whichever thread renders).
     void Process(int16_t* frames, size_t count) override { chain.Process(frames, count); }

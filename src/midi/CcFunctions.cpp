@@ -94,7 +94,6 @@ void CcFunctions::Apply(CcTargetIndex function, uint8_t v, const CcSource& sourc
         ForOperators(kOperatorActions[function - kCcWaveformMod], v, source.op);
         return;
     }
-    ClockReceiver* clock = peers.clock;
     switch (function) {
     case kCcMasterVolume:
         form.TrackBarVolume.SetPosition((v >> 2) & 31);
@@ -106,19 +105,13 @@ void CcFunctions::Apply(CcTargetIndex function, uint8_t v, const CcSource& sourc
         Damper(v, source);
         break;
     case kCcSwitch2:
-        if (clock != nullptr) {
-            clock->Switch2(v, source.slot, source.op);
-        }
+        peers.Clock().Switch2(v, source.slot, source.op);
         break;
     case kCcLfoModulation:
-        if (clock != nullptr) {
-            clock->LfoModulation(v, source.slot, source.op);
-        }
+        peers.Clock().LfoModulation(v, source.slot, source.op);
         break;
     case kCcCircuitBend:
-        if (peers.bend != nullptr) {
-            peers.bend->CcEvent(v);
-        }
+        peers.Bend().CcEvent(v);
         break;
     case kCcFeedback1:
     case kCcFeedback5:
@@ -148,17 +141,7 @@ void CcFunctions::Apply(CcTargetIndex function, uint8_t v, const CcSource& sourc
     case kCcResonance:
     case kCcInputGain:
     case kCcOutputGain:
-        if (DspReceiver* dsp = peers.dsp) {
-            if (function == kCcFrequency) {
-                dsp->SetFrequency(v);
-            } else if (function == kCcResonance) {
-                dsp->SetResonance(v);
-            } else if (function == kCcInputGain) {
-                dsp->SetInputGain(v);
-            } else {
-                dsp->SetOutputGain(v);
-            }
-        }
+        DspFunction(function, v);
         break;
     default: // the auxiliaries belong to the LFOs' own routing, not to the panel
         break;
@@ -172,8 +155,24 @@ void CcFunctions::Damper(uint8_t v, const CcSource& source) {
     if (source.part56) {
         chip.DamperUpdate(OPL3::kPart56, v);
     }
-    if (peers.clock != nullptr) {
-        peers.clock->Switch1(v, source.slot, source.op);
+    peers.Clock().Switch1(v, source.slot, source.op);
+}
+
+void CcFunctions::DspFunction(CcTargetIndex function, uint8_t v) {
+    DspReceiver& dsp = peers.Dsp();
+    switch (function) {
+    case kCcFrequency:
+        dsp.SetFrequency(v);
+        break;
+    case kCcResonance:
+        dsp.SetResonance(v);
+        break;
+    case kCcInputGain:
+        dsp.SetInputGain(v);
+        break;
+    default:
+        dsp.SetOutputGain(v);
+        break;
     }
 }
 

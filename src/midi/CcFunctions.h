@@ -24,8 +24,8 @@ struct CcSource {
 
 // The 35 functions a controller can drive. Most act the way the user would: they set a control
 // of the synth panel and let the control's own handler tell the engine, so the panel always
-// shows what is playing. The rest reach the pitch, the engine's damper or an optional window
-// (which may not exist: then nothing happens).
+// shows what is playing. The rest reach the pitch, the engine's damper or a tool window through
+// the hub's peers (a window that does not exist ignores them).
 // Main thread only.
 class CcFunctions {
 public:
@@ -46,6 +46,7 @@ private:
     using OperatorAction = void (*)(TFrameOp& frame, uint8_t value);
 
     void Damper(uint8_t value, const CcSource& source);
+    void DspFunction(CcTargetIndex function, uint8_t value);
     void LfoPitch(int part, uint8_t value, uint8_t slot);
     void ForOperators(OperatorAction action, uint8_t value, uint8_t op);
 

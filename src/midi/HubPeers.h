@@ -55,13 +55,32 @@ public:
     virtual void PlayByNote(uint8_t note, uint8_t velocity) = 0;
 };
 
-// The optional windows as they exist in this run; start-up fills in the ones it creates.
-struct HubPeers {
-    CcMap* ccMap = nullptr;
-    ClockReceiver* clock = nullptr;
-    CircuitBendReceiver* bend = nullptr;
-    DspReceiver* dsp = nullptr;
-    DrumKitReceiver* drumKit = nullptr;
+// The windows the hub talks to. A tool window that exists in this run hands its receiver over
+// with Connect; one that does not exist leaves a receiver in place that ignores everything, so
+// neither the hub nor the controller functions ever ask whether a window is there.
+class HubPeers {
+public:
+    HubPeers();
+
+    void Connect(CcMap& map) { ccMap = &map; }
+    void Connect(ClockReceiver& receiver) { clock = &receiver; }
+    void Connect(CircuitBendReceiver& receiver) { bend = &receiver; }
+    void Connect(DspReceiver& receiver) { dsp = &receiver; }
+    void Connect(DrumKitReceiver& receiver) { drumKit = &receiver; }
+
+    // Without a control-change map only the damper pedal (controller 64) has a function.
+    CcMap& Map() const { return *ccMap; }
+    ClockReceiver& Clock() const { return *clock; }
+    CircuitBendReceiver& Bend() const { return *bend; }
+    DspReceiver& Dsp() const { return *dsp; }
+    DrumKitReceiver& DrumKit() const { return *drumKit; }
+
+private:
+    CcMap* ccMap;
+    ClockReceiver* clock;
+    CircuitBendReceiver* bend;
+    DspReceiver* dsp;
+    DrumKitReceiver* drumKit;
 };
 
 } // namespace vorpline

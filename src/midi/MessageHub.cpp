@@ -107,9 +107,8 @@ void MessageHub::MidiEvent(uint8_t status, uint8_t data1, uint8_t data2) {
     if (m1 || m2) {
         ChannelEvent(type, data1, data2, m1, m2);
     }
-    if (peers.drumKit != nullptr && type == kNoteOn && data2 != 0 &&
-        peers.drumKit->ListensTo(channel)) {
-        peers.drumKit->PlayByNote(data1, data2);
+    if (type == kNoteOn && data2 != 0 && peers.DrumKit().ListensTo(channel)) {
+        peers.DrumKit().PlayByNote(data1, data2);
     }
 }
 
@@ -118,25 +117,22 @@ void MessageHub::SystemEvent(int kind) {
         AllNotesOff();
         return;
     }
-    ClockReceiver* clock = peers.clock;
-    if (clock == nullptr) {
-        return;
-    }
+    ClockReceiver& clock = peers.Clock();
     switch (kind) {
     case 0x8:
-        clock->Tick(ClockReceiver::kTimingClock);
+        clock.Tick(ClockReceiver::kTimingClock);
         break;
     case 0xA:
-        clock->Start();
+        clock.Start();
         break;
     case 0xB:
-        clock->Continue();
+        clock.Continue();
         break;
     case 0xC:
-        clock->Stop();
+        clock.Stop();
         break;
     default: // time code, song position, active sensing...: each one a tick of its own source
-        clock->Tick(ClockReceiver::kOtherSystem);
+        clock.Tick(ClockReceiver::kOtherSystem);
         break;
     }
 }
@@ -163,9 +159,7 @@ void MessageHub::ChannelEvent(int type, uint8_t data1, uint8_t data2, bool m1, b
         break;
     case kControlChange:
         Controller(data1, data2, {m1, m2, CcSource::kNone, CcSource::kNone});
-        if (peers.ccMap != nullptr) {
-            peers.ccMap->ControllerObserved(data1, data2);
-        }
+        peers.Map().ControllerObserved(data1, data2);
         break;
     case kChannelPressure:
         // Pressure deepens the chip's global vibrato early and its tremolo late.
@@ -249,13 +243,7 @@ void MessageHub::Controller(uint8_t controller, uint8_t value, const CcSource& s
     default:
         break;
     }
-    std::optional<CcTargetIndex> function;
-    if (peers.ccMap != nullptr) {
-        function = FindCcFunction(peers.ccMap->Numbers(), controller);
-    } else if (controller == kDamperController) {
-        function = kCcSwitch1;
-    }
-    if (function) {
+    if (std::optional<CcTargetIndex> function = FindCcFunction(peers.Map().Numbers(), controller)) {
         functions.Apply(*function, value, source);
     }
 }
@@ -297,20 +285,8 @@ void MessageHub::DataEntry(uint8_t controller, uint8_t value, const CcSource& so
 }
 
 void MessageHub::StepPreset(int delta) {
-    ComboBox& presets = form.ComboBoxPreset;
-    int count = presets.Count();
-    if (count == 0) {
-        return;
-    }
-    int index = presets.ItemIndex() + delta;
-    if (index < 0) {
-        index = count - 1;
-    } else if (index >= count) {
-        index = 0;
-    }
-    presets.SetItemIndex(index);
-    if (onPresetSelected) {
-        onPresetSelected();
+    if (onStepPreset) {
+        onStepPreset(delta);
     }
 }
 

@@ -50,9 +50,6 @@ public:
     static constexpr uint8_t kFromProgram = 0xFE;
     static constexpr uint8_t kGlide56 = 0xFF;
 
-    // Without a control-change map the damper pedal still holds the notes.
-    static constexpr uint8_t kDamperController = kDefaultCcNumbers[kCcSwitch1];
-
     // Takes over the engine's portamento ticks and ComboBoxTranspose's typing; both are let go
     // again by the destructor.
     MessageHub(TFormMain& form, OPL3& chip, PitchControl& pitch);
@@ -74,8 +71,9 @@ public:
     std::function<bool()> inputOpen;
     // A wave buffer came back (MM_WOM_DONE's second parameter); not called while closing.
     std::function<void(uintptr_t buffer)> onWaveDone;
-    // ComboBoxPreset has a new selection to load (controllers 96, 97, the keyboard's steps).
-    std::function<void()> onPresetSelected;
+    // Controllers 96 (+1) and 97 (-1) and the keyboard's steps: the next or previous preset of
+    // the main window, loaded. Unset = nothing to step through.
+    std::function<void(int delta)> onStepPreset;
     // The optional windows of this run.
     HubPeers peers;
 

@@ -92,7 +92,9 @@ void TFormMain::WireOutput() {
 }
 
 void TFormMain::WireModules() {
+    // A button stays disabled until a tool window of this run registers behind it.
     for (Button* button : ModuleButtons()) {
+        button->SetEnabled(false);
         button->onClick = [this, button] { ModuleButtonClick(*button); };
     }
 }

@@ -5,10 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app/Session.h"
-#include "engine/OPL3.h"
 #include "config/TFormPort.h"
+#include "engine/OPL3.h"
 #include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
 #include "support/FakeAudioBackend.h"
@@ -94,6 +95,22 @@ TEST_F(SessionStart, StoredWaveConfigurationSkipsTheDialogAndIsWrittenBack) {
     EXPECT_EQ(ini.ReadString("LINE-(2)-OUT", "Bank", ""), "2");
     EXPECT_EQ(ini.ReadString("other", "X", ""), "1");
     EXPECT_THAT(TempDir::Read(dir.File("studio.ini")), HasSubstr("; keep me"));
+}
+
+TEST_F(SessionStart, TheStreamStopsBeforeTheChipAndTheDspGo) {
+    // A device thread renders from the chip and the DSP chain (Options=256) until it is
+    // stopped; taking either away first is a use after free (reported by the sanitizer build).
+    audio.threaded = true;
+    WriteIni("s.ini", "[VORPLINE]\nIOType=8\nIOPort=Fake Out\nIOSRate=48000\nOptions=256\n");
+    auto session = Make({"s.ini"});
+    session->Start();
+    ASSERT_TRUE(session->Main().ButtonDSP.Enabled());
+    session->Engine()->Part(OPL3::kPart1234).NoteOn(69, 127, 0);
+    while (audio.periods < 4) {
+        std::this_thread::yield();
+    }
+    session.reset(); // no Close: the message loop ended with an exception
+    EXPECT_FALSE(audio.callback) << "the stream was stopped";
 }
 
 TEST_F(SessionStart, WindowModeRendersOnDoneNoticesThroughTheMainWindow) {

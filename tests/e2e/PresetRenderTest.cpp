@@ -80,6 +80,24 @@ TEST_F(PresetRender, ASavedSixOperatorPresetReachesEveryVoiceOfBothParts) {
     }
 }
 
+TEST_F(PresetRender, PresetStepControllersLoadTheNextPresetAsOnStage) {
+    // The starter bank "4op" beside the program holds "Bell" and "Organ": a step either way
+    // from Bell lands on Organ.
+    auto organ = Render({"--bank", "4op", "--preset", "Organ"});
+    ASSERT_EQ(organ.exitCode, 0) << organ.output;
+    const auto expected = FinalRegisters(TempDir::Read(dir.File("log")));
+    for (uint8_t controller : {96, 97}) {
+        SCOPED_TRACE("controller " + std::to_string(controller));
+        Save(dir.File("song.mid"), File(0, 480,
+                                        {Track({{0, {0xB0, controller, 127}},
+                                                {0, {0x90, 60, 100}},
+                                                {480, {0x80, 60, 0}}})}));
+        auto stepped = Render({"--bank", "4op", "--preset", "Bell"});
+        ASSERT_EQ(stepped.exitCode, 0) << stepped.output;
+        EXPECT_EQ(FinalRegisters(TempDir::Read(dir.File("log"))), expected);
+    }
+}
+
 TEST_F(PresetRender, PresetsThatDoNotLoadAreNamedAndStopTheRender) {
     auto missing = Render({"--bank", "4op", "--preset", "No Such Preset"});
     EXPECT_EQ(missing.exitCode, 1);

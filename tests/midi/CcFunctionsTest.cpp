@@ -29,7 +29,7 @@ protected:
     CcFunctionsTest() {
         chip.ApplyPatch(SustainedPatch(), Ext());
         form.ApplyDefaultOperators();
-        hub.peers.ccMap = &map;
+        hub.peers.Connect(map);
     }
     TFrameOp& Frame(int op) { return *form.FrameOps[static_cast<size_t>(op)]; }
     // Controller of function `f` in the default map.
@@ -169,7 +169,7 @@ TEST_F(CcFunctionsTest, DamperWorksWithOrWithoutTheMap) {
     Cc(64, 0);
     EXPECT_EQ(Reg(kRegSustainRelease, 0, 0) & 0x0F, 8);
 
-    hub.peers.ccMap = nullptr;
+    hub.peers = HubPeers{}; // no map in this run
     Cc(64, 127);
     EXPECT_EQ(Reg(kRegSustainRelease, 0, 0) & 0x0F, 2);
     Frame(0).CheckBoxCC.SetChecked(true);
@@ -177,7 +177,7 @@ TEST_F(CcFunctionsTest, DamperWorksWithOrWithoutTheMap) {
     EXPECT_EQ(Frame(0).TrackBarAttack.Position(), 15) << "nothing else without a map";
 
     // With a map, the map decides: the pedal moved to another controller.
-    hub.peers.ccMap = &map;
+    hub.peers.Connect(map);
     map.numbers[kCcSwitch1] = 66;
     Cc(64, 0);
     EXPECT_EQ(Reg(kRegSustainRelease, 0, 0) & 0x0F, 2);
@@ -191,7 +191,7 @@ TEST_F(CcFunctionsTest, MapLookupTakesTheFirstRowAndAuxiliariesStaySilent) {
     EXPECT_TRUE(Frame(0).CheckBoxRateScaling.Checked());
 
     FakeDsp dsp;
-    hub.peers.dsp = &dsp;
+    hub.peers.Connect(dsp);
     map.numbers[kCcKeyScaling] = 200; // switched off
     map.numbers[kCcFrequency] = 71;   // behind "Auxiliary 1" on the same number
     Cc(71, 0);
@@ -210,9 +210,9 @@ TEST_F(CcFunctionsTest, WindowFunctionsReachTheirWindowsOnlyWhenTheyExist) {
     ::testing::StrictMock<MockClock> clock;
     FakeBend bend;
     FakeDsp dsp;
-    hub.peers.clock = &clock;
-    hub.peers.bend = &bend;
-    hub.peers.dsp = &dsp;
+    hub.peers.Connect(clock);
+    hub.peers.Connect(bend);
+    hub.peers.Connect(dsp);
     EXPECT_CALL(clock, Switch1(127, CcSource::kNone, CcSource::kNone));
     EXPECT_CALL(clock, Switch2(5, 2, 4));
     EXPECT_CALL(clock, LfoModulation(6, CcSource::kNone, CcSource::kNone));

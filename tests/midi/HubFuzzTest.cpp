@@ -19,8 +19,8 @@ protected:
 
     HubFuzz() : rng(GetParam()) {
         chip.ApplyPatch(SustainedPatch(), Ext());
-        hub.peers.ccMap = &map;
-        hub.peers.clock = &clock;
+        hub.peers.Connect(map);
+        hub.peers.Connect(clock);
         form.ComboBoxPreset.SetItems({"Default", "One", "Two"});
         for (int op : {0, 3, 5}) {
             form.FrameOps[static_cast<size_t>(op)]->CheckBoxCC.SetChecked(true);

@@ -195,29 +195,22 @@ TEST_F(Hub, MessageTableAndTheClosingFlag) {
     EXPECT_THAT(returned, ElementsAre(0x1234u));
 }
 
-TEST_F(Hub, PresetStepsWrapAroundAndAskForALoad) {
-    form.ComboBoxPreset.SetItems({"Default", "Bass", "Organ"});
-    form.ComboBoxPreset.SetItemIndex(2);
-    int loads = 0;
-    hub.onPresetSelected = [&loads] { ++loads; };
+TEST_F(Hub, PresetStepsComeFromControllersAndTheKeyboardOnly) {
+    std::vector<int> steps;
+    hub.onStepPreset = [&steps](int delta) { steps.push_back(delta); };
     Cc(96, 0);
-    EXPECT_EQ(form.ComboBoxPreset.Text(), "Default");
     Cc(97, 0);
-    EXPECT_EQ(form.ComboBoxPreset.Text(), "Organ");
     hub.ShortEvent(0xFE0100C0, 0); // keyboard: next
-    EXPECT_EQ(form.ComboBoxPreset.Text(), "Default");
     hub.ShortEvent(0xFEFF00C0, 0); // keyboard: previous
-    EXPECT_EQ(form.ComboBoxPreset.Text(), "Organ");
-    EXPECT_EQ(loads, 4);
-    Midi(0xC0, 1);
-    EXPECT_EQ(loads, 4) << "MIDI program changes are not the preset steps";
+    Midi(0xC0, 1);                 // a MIDI program change is not a step
+    EXPECT_THAT(steps, ElementsAre(1, -1, 1, -1));
 }
 
 TEST_F(Hub, SystemMessagesReachTheClockAndResetSilences) {
     Midi(0xF8, 0);
     Midi(0x90, 60, 100);
     ::testing::StrictMock<MockClock> clock;
-    hub.peers.clock = &clock;
+    hub.peers.Connect(clock);
     {
         ::testing::InSequence order;
         EXPECT_CALL(clock, Tick(ClockReceiver::kTimingClock));
@@ -238,7 +231,7 @@ TEST_F(Hub, SystemMessagesReachTheClockAndResetSilences) {
 
 TEST_F(Hub, MapWindowHearsControllersPlayedOnThePartChannels) {
     FixedCcMap map;
-    hub.peers.ccMap = &map;
+    hub.peers.Connect(map);
     Cc(7, 100);
     Cc(100, 3);
     Cc(7, 50, 5); // nobody's channel
@@ -258,7 +251,7 @@ public:
 
 TEST_F(Hub, DrumKitPlaysItsOwnChannelBesideTheParts) {
     FakeDrumKit kit;
-    hub.peers.drumKit = &kit;
+    hub.peers.Connect(kit);
     Midi(0x99, 36, 100);
     Midi(0x99, 38, 0);
     Midi(0x89, 36, 0);

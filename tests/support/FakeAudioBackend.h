@@ -1,5 +1,7 @@
 #pragma once
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/AudioBackend.h"
@@ -23,9 +25,28 @@ public:
         }
         startedIndex = static_cast<int>(index);
         callback = std::move(cb);
+        if (threaded) {
+            running = true;
+            device = std::thread([this] {
+                std::vector<int16_t> period(2 * 256);
+                while (running) {
+                    callback(period.data(), 256, false);
+                    ++periods;
+                    std::this_thread::yield();
+                }
+            });
+        }
         return deviceRate != 0 ? deviceRate : rate;
     }
-    void Stop() override { callback = nullptr; }
+    void Stop() override {
+        // Like a real device: Stop returns once no callback runs any more.
+        if (device.joinable()) {
+            running = false;
+            device.join();
+        }
+        callback = nullptr;
+    }
+    ~FakeAudioBackend() override { Stop(); }
 
     // Asks the output for `frames` frames, as the device's period would.
     std::vector<int16_t> Pull(size_t frames) {
@@ -44,7 +65,14 @@ public:
     uint32_t deviceRate;
     int failStart = 0;
     int startedIndex = -1;
+    // A device thread of its own that asks for period after period until stopped.
+    bool threaded = false;
+    std::atomic<int> periods{0};
     Callback callback;
+
+private:
+    std::atomic<bool> running{false};
+    std::thread device;
 };
 
 } // namespace vorpline::test

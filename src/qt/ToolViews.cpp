@@ -1,0 +1,39 @@
+#include "qt/ToolViews.h"
+
+#include <QWidget>
+
+#include "dsp/TFormDSP.h"
+#include "qt/DspWindow.h"
+#include "ui/ToolWindow.h"
+
+namespace vorpline {
+
+namespace {
+
+using ViewMaker = std::unique_ptr<QWidget> (*)(ToolWindow& window, QWidget* parent);
+
+// The view of `window` if it is a `FormT`.
+template <class FormT, class ViewT>
+std::unique_ptr<QWidget> ViewOf(ToolWindow& window, QWidget* parent) {
+    if (auto* form = dynamic_cast<FormT*>(&window)) {
+        return std::make_unique<ViewT>(*form, parent);
+    }
+    return nullptr;
+}
+
+constexpr ViewMaker kViews[] = {
+    ViewOf<TFormDSP, DspWindow>,
+};
+
+} // namespace
+
+std::unique_ptr<QWidget> MakeToolView(ToolWindow& window, QWidget* parent) {
+    for (ViewMaker make : kViews) {
+        if (std::unique_ptr<QWidget> view = make(window, parent)) {
+            return view;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace vorpline

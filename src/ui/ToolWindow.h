@@ -1,0 +1,43 @@
+#pragma once
+#include <string>
+
+namespace vorpline {
+
+class AudioProcessor;
+class Form;
+class HubPeers;
+class IniFile;
+class RegisterBender;
+
+// A tool window (DSP, Circuit Bend, control-change map, clock, LFO, sequencer, drum kit,
+// keyboard, ...) as start-up, shutdown, the message hub and the desktop program see it. It
+// exists only when its option is on; its module button on the synth panel shows and hides it.
+//
+// Lifecycle, all on the main thread: made at its moment of start-up (the catalog says which),
+// LoadSettings once the output's section is known, Start after the stored preset is loaded, Stop
+// when the program closes (before the engine goes), SaveSettings into the configuration file.
+class ToolWindow {
+public:
+    virtual ~ToolWindow() = default;
+
+    // The window its module button shows and hides (ToggleShow).
+    virtual Form& Window() = 0;
+    // The window's settings stored for this output (`section` of the configuration file); the
+    // caption ends in the application title.
+    virtual void LoadSettings(const IniFile& ini, const std::string& section,
+                              const std::string& applicationTitle) = 0;
+    virtual void SaveSettings(IniFile& ini, const std::string& section) const = 0;
+
+    // Hands the hub whatever this window receives: controller functions, MIDI clock, notes.
+    virtual void ConnectPeers(HubPeers& /*peers*/) {}
+    // The post-load step (the clock starts running) and its counterpart at shutdown.
+    virtual void Start() {}
+    virtual void Stop() {}
+
+    // What the output path takes from a window, if it offers it: an effect on the rendered
+    // audio (the DSP stage) and a bender of register writes (Circuit Bend).
+    virtual AudioProcessor* AudioStage() { return nullptr; }
+    virtual RegisterBender* Bender() { return nullptr; }
+};
+
+} // namespace vorpline
