@@ -36,11 +36,18 @@ Resampler::Resampler(uint32_t inRate, uint32_t outRate, Pace pace)
     }
     soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
     io.flags |= SOXR_NO_DITHER; // the dither is randomly seeded; output must be repeatable
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     // Conversion runs on the calling thread only, never on worker threads of its own.
     soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     if (pace == Pace::kLive) {
-        // 256-point transforms: outputs of about 300 frames at a time instead of about 800.
+        // Measured from 49716 Hz to 48000 Hz in 16-frame inputs: a note written between two
+        // inputs comes out 45 frames later on average, 80 at most (the high-quality filter
+        // above: 270, and up to 420); 60-110 frames at most at the other usual rates. With
+        // the passband at 80% some rates (44100, 22050 Hz) get a filter twice as long.
+        quality.precision = 16;
+        quality.passband_end = 0.75;
+        quality.phase_response = 0; // minimum phase
+        // 256-point transforms: outputs of a few dozen frames at a time instead of about 800.
         runtime.log2_min_dft_size = 8;
         runtime.log2_large_dft_size = 8;
     }

@@ -56,10 +56,12 @@ double MeasureHz(const std::vector<int16_t>& stereo, int channel, double rate, s
     return crossings < 2 ? 0.0 : (crossings - 1) * rate / (last - first);
 }
 
-TEST(ResamplerTest, ChipRateSineComesOutAtTheSamePitchAndLength) {
+class ResamplerPace : public ::testing::TestWithParam<Resampler::Pace> {};
+
+TEST_P(ResamplerPace, ChipRateSineComesOutAtTheSamePitchAndLength) {
     const size_t inFrames = 2 * 49716;
     const std::vector<int16_t> in = StereoSine(1000.0, 49716, inFrames);
-    Resampler resampler(49716, 44100);
+    Resampler resampler(49716, 44100, GetParam());
     EXPECT_FALSE(resampler.IsPassThrough());
     const std::vector<int16_t> out = Convert(resampler, in, 512);
 
@@ -72,9 +74,12 @@ TEST(ResamplerTest, ChipRateSineComesOutAtTheSamePitchAndLength) {
     EXPECT_NEAR(double(out[2 * mid + 1]), -double(out[2 * mid]) * 8000.0 / 12000.0, 40.0);
 
     // Same input, different block sizes: the same samples.
-    Resampler again(49716, 44100);
+    Resampler again(49716, 44100, GetParam());
     EXPECT_EQ(Convert(again, in, 3000), out);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPaces, ResamplerPace,
+                         ::testing::Values(Resampler::Pace::kOffline, Resampler::Pace::kLive));
 
 TEST(ResamplerTest, EqualRatesPassThroughUnchanged) {
     const std::vector<int16_t> in = StereoSine(440.0, 44100, 5000);
