@@ -27,50 +27,61 @@ void Glide::SetTime(uint16_t time) {
     lastTime = time;
 }
 
+void Glide::SetStepsLeft(int32_t steps) {
+    stepsLeft = steps;
+    gliding.store(steps != 0, std::memory_order_relaxed);
+}
+
 void Glide::Reset() {
-    offset.store(0, std::memory_order_relaxed);
-    stepsLeft.store(0, std::memory_order_relaxed);
-    step.store(kStepCents, std::memory_order_relaxed);
+    offset = 0;
+    step = kStepCents;
+    SetStepsLeft(0);
 }
 
 void Glide::AimAtZero() {
-    int32_t current = offset.load(std::memory_order_relaxed);
-    step.store(current < 0 ? kStepCents : -kStepCents, std::memory_order_relaxed);
-    stepsLeft.store(std::abs(current) / kStepCents, std::memory_order_relaxed);
+    step = offset < 0 ? kStepCents : -kStepCents;
+    SetStepsLeft(std::abs(offset) / kStepCents);
 }
 
 void Glide::FromCurrent(int from, int to) {
-    offset.fetch_add((from - to) * 100, std::memory_order_relaxed);
+    offset += (from - to) * 100;
     AimAtZero();
 }
 
 void Glide::FromPrevious(int from, int to) {
-    offset.store((from - to) * 100, std::memory_order_relaxed);
+    offset = (from - to) * 100;
     AimAtZero();
 }
 
 void Glide::Reverse(int from, int to) {
     int32_t d = (from - to) * 100;
-    offset.store(0, std::memory_order_relaxed);
-    step.store(d < 0 ? -kStepCents : kStepCents, std::memory_order_relaxed);
-    stepsLeft.store(std::abs(d) / kStepCents, std::memory_order_relaxed);
+    offset = 0;
+    step = d < 0 ? -kStepCents : kStepCents;
+    SetStepsLeft(std::abs(d) / kStepCents);
 }
 
 void Glide::Tick() {
-    int32_t left = stepsLeft.load(std::memory_order_relaxed);
-    if (left == 0) {
+    if (!gliding.load(std::memory_order_relaxed)) {
         return;
     }
-    offset.fetch_add(step.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    stepsLeft.store(--left, std::memory_order_relaxed);
     std::weak_ptr<Glide*> alive = self;
-    timers.Post([alive, left] {
+    timers.Post([alive] {
         if (auto glide = alive.lock()) {
-            if ((*glide)->onTick) {
-                (*glide)->onTick(left);
-            }
+            (*glide)->Advance();
         }
     });
+}
+
+void Glide::Advance() {
+    // Ticks already on their way when the glide ended (a note-off, a reset) find nothing left.
+    if (stepsLeft == 0) {
+        return;
+    }
+    offset += step;
+    SetStepsLeft(stepsLeft - 1);
+    if (onTick) {
+        onTick(stepsLeft);
+    }
 }
 
 } // namespace vorpline

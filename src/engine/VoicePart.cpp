@@ -188,10 +188,13 @@ void VoicePart::RetuneAll(int32_t pitch) {
 
 void VoicePart::GlideTick(int32_t pitch, int remaining) {
     // Only voice 0 glides: portamento means one voice (Legato or Mono).
-    if (voices[0].note == kNoNote) {
+    const VoiceSlot& slot = voices[0];
+    if (slot.note == kNoNote) {
         return;
     }
-    SetFrequency(pitch, 0, mode == kMono && remaining == 0);
+    // A Mono glide restarts the envelope on arrival, but only of a key still held: a tick that
+    // comes after the note-off (a stray glide event) would otherwise leave the note stuck on.
+    SetFrequency(pitch, 0, mode == kMono && remaining == 0 && slot.busy);
 }
 
 void VoicePart::Park(uint8_t note, uint8_t velocity, int32_t pitch) {

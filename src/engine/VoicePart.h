@@ -55,7 +55,9 @@ public:
     void SetPriority(uint8_t priority) { this->priority = priority; }
     // Retunes every voice that has a note (released voices still ringing too).
     void RetuneAll(int32_t pitch);
-    // A portamento tick reached the main thread; `pitch` includes the new glide offset.
+    // A portamento tick reached the main thread; `pitch` includes the new glide offset. Mono
+    // restarts the envelope on the last step, of a held key only: a released voice is retuned
+    // but never keyed on again.
     void GlideTick(int32_t pitch, int remaining);
     // Engine reset: every note idle, every voice free and never used, priority Last.
     void ResetState();
