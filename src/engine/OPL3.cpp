@@ -28,12 +28,12 @@ void OPL3::WriteRegister(uint16_t reg, uint8_t value, uint16_t extraDelay) {
     if (reg >= kRegisterCount) {
         throw RegisterError("Write illegal OPL3 register [" + std::to_string(reg) + "]");
     }
-    uint8_t address = static_cast<uint8_t>(reg & 0xFF);
+    auto address = static_cast<uint8_t>(reg & 0xFF);
     if (bend != nullptr) {
         address = bend->BendRegister(address);
         value = bend->BendData(value);
     }
-    backend.Write(reg < 0x100 ? 0 : 1, address, value, extraDelay);
+    backend.Write(reg < kBank1 ? 0 : 1, address, value, extraDelay);
     shadow[reg] = value;
 }
 
@@ -46,35 +46,69 @@ uint8_t OPL3::ReadRegister(uint16_t reg) const {
 
 void OPL3::ResetChip(bool clearAll) {
     if (clearAll) {
+        // Everything from the first register a patch or the drums use up to the last
+        // waveform register, both banks interleaved.
         for (uint16_t r = 0x04; r <= 0xF5; ++r) {
             WriteRegister(r, 0);
-            WriteRegister(static_cast<uint16_t>(0x100 + r), 0);
+            WriteRegister(static_cast<uint16_t>(kBank1 + r), 0);
         }
     }
-    WriteRegister(0x105, 0x01); // OPL3 mode
-    WriteRegister(0x104, 0x3F); // all six 4-operator pairs
-    WriteRegister(kRegRhythm, settings.drumMode ? 0x20 : 0x00);
+    WriteRegister(kRegOpl3Mode, kOpl3ModeBit);
+    WriteRegister(kRegFourOperator, kFourOperatorAllPairs);
+    WriteRegister(kRegRhythm, settings.drumMode ? kRhythmModeBit : 0x00);
     for (uint16_t slot : kSlotOffsetTable) {
-        // The rhythm channels' release rates are the drum kit's.
-        if (settings.drumMode && slot >= 0x10 && slot <= 0x15) {
-            continue;
+        if (!IsRhythmSlot(slot)) {
+            uint16_t reg = kRegSustainRelease + slot;
+            WriteRegister(reg, static_cast<uint8_t>(shadow[reg] | kReleaseMask));
         }
-        uint16_t reg = kRegSustainRelease + slot;
-        WriteRegister(reg, static_cast<uint8_t>(shadow[reg] | 0x0F));
     }
-    for (uint16_t c = 0; c < 9; ++c) {
+    for (uint16_t c = 0; c < kChannelCount; ++c) {
         WriteRegister(kRegKeyBlock + c, 0);
         WriteRegister(kRegFNumberLow + c, 0);
-        WriteRegister(0x100 + kRegKeyBlock + c, 0);
-        WriteRegister(0x100 + kRegFNumberLow + c, 0);
+        WriteRegister(kBank1 + kRegKeyBlock + c, 0);
+        WriteRegister(kBank1 + kRegFNumberLow + c, 0);
     }
     for (auto& part : parts) {
         part.ResetState();
     }
-    level.fill(0);
-    velocityOffset.fill(0);
-    release.fill(0);
-    damperFlag.fill(false);
+    fastRelease.fill(0);
+    if (clearAll) {
+        // A cleared chip has no patch yet; the copies start empty with it.
+        level.fill(0);
+        velocityOffset.fill(0);
+        release.fill(0);
+        damperFlag.fill(false);
+        return;
+    }
+    // All-notes-off keeps the patch: the copies still describe it, so the next note's velocity
+    // scaling and the next damper message act as before the reset. Only the release rates in
+    // the registers are the reset's own, left fastest so the released notes die away at once;
+    // each voice gets the patch's back at its next key-on.
+    for (int op = 0; op < kOperatorCount; ++op) {
+        for (int v = 0; v < kMaxVoices; ++v) {
+            if (!IsRhythmSlot(OperatorSlotOffset(op, v))) {
+                fastRelease[static_cast<size_t>(op)] |= static_cast<uint8_t>(1u << v);
+            }
+        }
+    }
+}
+
+bool OPL3::IsRhythmSlot(uint16_t slot) const {
+    // The rhythm channels' envelopes are the drum kit's.
+    return settings.drumMode && slot >= kRhythmSlotFirst && slot <= kRhythmSlotLast;
+}
+
+void OPL3::RestoreRelease(int part, int voice) {
+    auto bit = static_cast<uint8_t>(1u << voice);
+    for (int op = PartFirstOperator(part); op < PartOperatorEnd(part); ++op) {
+        uint8_t& fast = fastRelease[static_cast<size_t>(op)];
+        if (fast & bit) {
+            uint16_t reg = kRegSustainRelease + OperatorSlotOffset(op, voice);
+            WriteRegister(
+                reg, static_cast<uint8_t>((shadow[reg] & ~kReleaseMask) | ReleaseWithDamper(op)));
+            fast = static_cast<uint8_t>(fast & ~bit);
+        }
+    }
 }
 
 void OPL3::NotifyNote(uint8_t note, uint8_t velocity, bool on) {
@@ -98,57 +132,68 @@ void OPL3::WriteOperatorField(int op, uint16_t base, uint8_t mask, uint8_t value
     for (int v = 0; v < n; ++v) {
         WriteRegister(base + OperatorSlotOffset(op, v), byte);
     }
+    if (base == kRegSustainRelease) {
+        // Voice 0's release rate went to every voice with the byte, unless the field was new.
+        uint8_t& fast = fastRelease[static_cast<size_t>(op)];
+        auto written = static_cast<uint8_t>((1u << n) - 1);
+        bool copiedFast = (mask & kReleaseMask) == 0 && (fast & 1) != 0;
+        fast = static_cast<uint8_t>(copiedFast ? fast | written : fast & ~written);
+    }
 }
 
 void OPL3::SetWaveform(int op, uint8_t waveform) {
-    WriteOperatorField(op, kRegWaveform, 0x07, waveform);
+    WriteOperatorField(op, kRegWaveform, kWaveformMask, waveform);
 }
 void OPL3::SetTremolo(int op, bool on) {
-    WriteOperatorField(op, kRegFlags, 0x80, on ? 0x80 : 0);
+    WriteOperatorField(op, kRegFlags, kTremoloBit, on ? kTremoloBit : 0);
 }
 void OPL3::SetVibrato(int op, bool on) {
-    WriteOperatorField(op, kRegFlags, 0x40, on ? 0x40 : 0);
+    WriteOperatorField(op, kRegFlags, kVibratoBit, on ? kVibratoBit : 0);
 }
 void OPL3::SetHold(int op, bool on) {
-    WriteOperatorField(op, kRegFlags, 0x20, on ? 0x20 : 0);
+    WriteOperatorField(op, kRegFlags, kSustainHoldBit, on ? kSustainHoldBit : 0);
 }
 void OPL3::SetRateScaling(int op, bool on) {
-    WriteOperatorField(op, kRegFlags, 0x10, on ? 0x10 : 0);
+    WriteOperatorField(op, kRegFlags, kRateScalingBit, on ? kRateScalingBit : 0);
 }
 void OPL3::SetMultiplier(int op, uint8_t mult) {
-    WriteOperatorField(op, kRegFlags, 0x0F, mult);
+    WriteOperatorField(op, kRegFlags, kMultiplierMask, mult);
 }
 void OPL3::SetMultiplierCents(int op, int cents) {
     SetMultiplier(op, MultiplierIndexOfCents(cents));
 }
 
 void OPL3::SetLevelScaling(int op, uint8_t ksl) {
-    WriteOperatorField(op, kRegLevel, 0xC0, static_cast<uint8_t>(ksl << 6));
+    WriteOperatorField(op, kRegLevel, kLevelScalingMask,
+                       static_cast<uint8_t>(ksl << kLevelScalingShift));
 }
 
 void OPL3::SetVolume(int op, uint8_t position) {
-    level[static_cast<size_t>(op)] = position & 0x3F;
-    WriteOperatorField(op, kRegLevel, 0x3F, static_cast<uint8_t>(63 - (position & 0x3F)));
+    level[static_cast<size_t>(op)] = position & kTotalLevelMask;
+    WriteOperatorField(op, kRegLevel, kTotalLevelMask,
+                       static_cast<uint8_t>(kTotalLevelMask - (position & kTotalLevelMask)));
 }
 
 void OPL3::SetAttack(int op, uint8_t rate) {
-    attack[static_cast<size_t>(op)] = rate & 15;
-    WriteOperatorField(op, kRegAttackDecay, 0xF0, static_cast<uint8_t>(rate << 4));
+    attack[static_cast<size_t>(op)] = rate & kRateMask;
+    WriteOperatorField(op, kRegAttackDecay, kAttackMask,
+                       static_cast<uint8_t>(rate << kHighNibbleShift));
 }
 
 void OPL3::SetDecay(int op, uint8_t rate) {
-    decay[static_cast<size_t>(op)] = rate & 15;
-    WriteOperatorField(op, kRegAttackDecay, 0x0F, rate);
+    decay[static_cast<size_t>(op)] = rate & kRateMask;
+    WriteOperatorField(op, kRegAttackDecay, kDecayMask, rate);
 }
 
 void OPL3::SetSustain(int op, uint8_t level) {
-    sustain[static_cast<size_t>(op)] = level & 15;
-    WriteOperatorField(op, kRegSustainRelease, 0xF0, static_cast<uint8_t>(level << 4));
+    sustain[static_cast<size_t>(op)] = level & kRateMask;
+    WriteOperatorField(op, kRegSustainRelease, kSustainMask,
+                       static_cast<uint8_t>(level << kHighNibbleShift));
 }
 
 void OPL3::SetRelease(int op, uint8_t rate) {
-    release[static_cast<size_t>(op)] = rate & 15;
-    WriteOperatorField(op, kRegSustainRelease, 0x0F, rate);
+    release[static_cast<size_t>(op)] = rate & kRateMask;
+    WriteOperatorField(op, kRegSustainRelease, kReleaseMask, rate);
 }
 
 void OPL3::SetDamper(int op, bool on) {
@@ -166,11 +211,14 @@ void OPL3::SetVelocityTarget(int op, uint8_t target) {
 
 void OPL3::RewriteFromCopies(int op) {
     auto o = static_cast<size_t>(op);
-    WriteOperatorField(op, kRegLevel, 0x3F, static_cast<uint8_t>(63 - level[o]));
-    WriteOperatorField(op, kRegAttackDecay, 0xF0, static_cast<uint8_t>(attack[o] << 4));
-    WriteOperatorField(op, kRegAttackDecay, 0x0F, decay[o]);
-    WriteOperatorField(op, kRegSustainRelease, 0xF0, static_cast<uint8_t>(sustain[o] << 4));
-    WriteOperatorField(op, kRegSustainRelease, 0x0F, release[o]);
+    WriteOperatorField(op, kRegLevel, kTotalLevelMask,
+                       static_cast<uint8_t>(kTotalLevelMask - level[o]));
+    WriteOperatorField(op, kRegAttackDecay, kAttackMask,
+                       static_cast<uint8_t>(attack[o] << kHighNibbleShift));
+    WriteOperatorField(op, kRegAttackDecay, kDecayMask, decay[o]);
+    WriteOperatorField(op, kRegSustainRelease, kSustainMask,
+                       static_cast<uint8_t>(sustain[o] << kHighNibbleShift));
+    WriteOperatorField(op, kRegSustainRelease, kReleaseMask, release[o]);
 }
 
 void OPL3::ApplyVelocity(int op, int voice, uint8_t velocity) {
@@ -188,19 +236,22 @@ void OPL3::ApplyVelocity(int op, int voice, uint8_t velocity) {
     };
     switch (target) {
     case 1:
-        rmw(kRegLevel, 0x3F, 63 - static_cast<int>(level[o] * f));
+        rmw(kRegLevel, kTotalLevelMask, kTotalLevelMask - static_cast<int>(level[o] * f));
         break;
     case 2:
-        rmw(kRegAttackDecay, 0xF0, static_cast<int>(attack[o] * (1 - f)) << 4);
+        rmw(kRegAttackDecay, kAttackMask,
+            static_cast<int>(attack[o] * (1 - f)) << kHighNibbleShift);
         break;
     case 3:
-        rmw(kRegAttackDecay, 0x0F, static_cast<int>(decay[o] * (1 - f)));
+        rmw(kRegAttackDecay, kDecayMask, static_cast<int>(decay[o] * (1 - f)));
         break;
     case 4:
-        rmw(kRegSustainRelease, 0xF0, static_cast<int>(sustain[o] * (1 - f)) << 4);
+        rmw(kRegSustainRelease, kSustainMask,
+            static_cast<int>(sustain[o] * (1 - f)) << kHighNibbleShift);
         break;
     case 5:
-        rmw(kRegSustainRelease, 0x0F, static_cast<int>(release[o] * (1 - f)));
+        rmw(kRegSustainRelease, kReleaseMask, static_cast<int>(release[o] * (1 - f)));
+        fastRelease[o] = static_cast<uint8_t>(fastRelease[o] & ~(1u << voice));
         break;
     default:
         break;
@@ -222,10 +273,8 @@ void OPL3::DamperUpdate(int part, uint8_t value) {
     } else if (value > 71) {
         damperShift[p] = 2;
     }
-    int first = part == kPart1234 ? 0 : 4;
-    int last = part == kPart1234 ? 3 : 5;
-    for (int op = first; op <= last; ++op) {
-        WriteOperatorField(op, kRegSustainRelease, 0x0F, ReleaseWithDamper(op));
+    for (int op = PartFirstOperator(part); op < PartOperatorEnd(part); ++op) {
+        WriteOperatorField(op, kRegSustainRelease, kReleaseMask, ReleaseWithDamper(op));
     }
 }
 
@@ -242,35 +291,37 @@ void OPL3::WriteChannelField(int part, uint16_t reg, uint8_t mask, uint8_t value
 }
 
 void OPL3::SetFeedback1234(uint8_t feedback) {
-    WriteChannelField(kPart1234, kRegFeedbackConnection + Part(kPart1234).ChannelOffset(0), 0x0E,
-                      static_cast<uint8_t>(feedback << 1));
+    WriteChannelField(kPart1234, kRegFeedbackConnection + Part(kPart1234).ChannelOffset(0),
+                      kFeedbackMask, static_cast<uint8_t>(feedback << kFeedbackShift));
 }
 
 void OPL3::SetFeedback56(uint8_t feedback) {
-    WriteChannelField(kPart56, kRegFeedbackConnection + Part(kPart56).ChannelOffset(0), 0x0E,
-                      static_cast<uint8_t>(feedback << 1));
+    WriteChannelField(kPart56, kRegFeedbackConnection + Part(kPart56).ChannelOffset(0),
+                      kFeedbackMask, static_cast<uint8_t>(feedback << kFeedbackShift));
 }
 
 void OPL3::SetOutput1234Left(bool on) {
     uint16_t first = kRegFeedbackConnection + Part(kPart1234).ChannelOffset(0);
-    WriteChannelField(kPart1234, first, 0x10, on ? 0x10 : 0);
-    WriteChannelField(kPart1234, first + 3, 0x10, on ? 0x10 : 0);
+    uint8_t bit = on ? kOutputLeftBit : 0;
+    WriteChannelField(kPart1234, first, kOutputLeftBit, bit);
+    WriteChannelField(kPart1234, first + kPairSecondChannel, kOutputLeftBit, bit);
 }
 
 void OPL3::SetOutput1234Right(bool on) {
     uint16_t first = kRegFeedbackConnection + Part(kPart1234).ChannelOffset(0);
-    WriteChannelField(kPart1234, first, 0x20, on ? 0x20 : 0);
-    WriteChannelField(kPart1234, first + 3, 0x20, on ? 0x20 : 0);
+    uint8_t bit = on ? kOutputRightBit : 0;
+    WriteChannelField(kPart1234, first, kOutputRightBit, bit);
+    WriteChannelField(kPart1234, first + kPairSecondChannel, kOutputRightBit, bit);
 }
 
 void OPL3::SetOutput56Left(bool on) {
-    WriteChannelField(kPart56, kRegFeedbackConnection + Part(kPart56).ChannelOffset(0), 0x10,
-                      on ? 0x10 : 0);
+    WriteChannelField(kPart56, kRegFeedbackConnection + Part(kPart56).ChannelOffset(0),
+                      kOutputLeftBit, on ? kOutputLeftBit : 0);
 }
 
 void OPL3::SetOutput56Right(bool on) {
-    WriteChannelField(kPart56, kRegFeedbackConnection + Part(kPart56).ChannelOffset(0), 0x20,
-                      on ? 0x20 : 0);
+    WriteChannelField(kPart56, kRegFeedbackConnection + Part(kPart56).ChannelOffset(0),
+                      kOutputRightBit, on ? kOutputRightBit : 0);
 }
 
 void OPL3::SetOutput1234(bool left, bool right) {
@@ -285,20 +336,20 @@ void OPL3::SetOutput56(bool left, bool right) {
 
 void OPL3::SetAlgorithm(uint8_t algorithm) {
     uint16_t first = kRegFeedbackConnection + Part(kPart1234).ChannelOffset(0);
-    WriteChannelField(kPart1234, first, 0x01, algorithm & 1);
-    WriteChannelField(kPart1234, first + 3, 0x01, (algorithm >> 1) & 1);
-    WriteChannelField(kPart56, kRegFeedbackConnection + Part(kPart56).ChannelOffset(0), 0x01,
-                      (algorithm >> 2) & 1);
+    WriteChannelField(kPart1234, first, kConnectionBit, algorithm & 1);
+    WriteChannelField(kPart1234, first + kPairSecondChannel, kConnectionBit, (algorithm >> 1) & 1);
+    WriteChannelField(kPart56, kRegFeedbackConnection + Part(kPart56).ChannelOffset(0),
+                      kConnectionBit, (algorithm >> 2) & 1);
 }
 
 void OPL3::SetTremoloDepth(uint8_t index) {
-    WriteRegister(kRegRhythm,
-                  static_cast<uint8_t>((shadow[kRegRhythm] & ~0x80) | ((index & 1) << 7)));
+    WriteRegister(kRegRhythm, static_cast<uint8_t>((shadow[kRegRhythm] & ~kTremoloDepthBit) |
+                                                   ((index & 1) != 0 ? kTremoloDepthBit : 0)));
 }
 
 void OPL3::SetVibratoDepth(uint8_t index) {
-    WriteRegister(kRegRhythm,
-                  static_cast<uint8_t>((shadow[kRegRhythm] & ~0x40) | ((index & 1) << 6)));
+    WriteRegister(kRegRhythm, static_cast<uint8_t>((shadow[kRegRhythm] & ~kVibratoDepthBit) |
+                                                   ((index & 1) != 0 ? kVibratoDepthBit : 0)));
 }
 
 // ---------------------------------------------------------------- whole patch
@@ -314,23 +365,23 @@ void OPL3::ApplyPatch(const PatchRecord& patch, const PatchExt& ext) {
         uint16_t slot = OperatorSlotOffset(op, voice);
         WriteRegister(kRegFlags + slot, r[0]);
         WriteRegister(kRegWaveform + slot, r[4]);
-        SetLevelScaling(op, static_cast<uint8_t>(r[1] >> 6));
-        SetVolume(op, static_cast<uint8_t>(63 - (r[1] & 0x3F)));
-        SetAttack(op, static_cast<uint8_t>(r[2] >> 4));
-        SetDecay(op, r[2] & 15);
-        SetSustain(op, static_cast<uint8_t>(r[3] >> 4));
-        SetRelease(op, r[3] & 15);
+        SetLevelScaling(op, static_cast<uint8_t>(r[1] >> kLevelScalingShift));
+        SetVolume(op, static_cast<uint8_t>(kTotalLevelMask - (r[1] & kTotalLevelMask)));
+        SetAttack(op, static_cast<uint8_t>(r[2] >> kHighNibbleShift));
+        SetDecay(op, r[2] & kDecayMask);
+        SetSustain(op, static_cast<uint8_t>(r[3] >> kHighNibbleShift));
+        SetRelease(op, r[3] & kReleaseMask);
     };
     for (int v = 0; v < kMaxVoices; ++v) {
-        for (int op = 0; op < 4; ++op) {
+        for (int op = PartFirstOperator(kPart1234); op < PartOperatorEnd(kPart1234); ++op) {
             writeOperator(op, v);
         }
-        WriteRegister(kRegFeedbackConnection + VoiceChannelOffset(kPart1234, v), patch.channel12);
-        WriteRegister(kRegFeedbackConnection + VoiceChannelOffset(kPart1234, v) + 3,
-                      patch.channel34);
+        uint16_t pair = kRegFeedbackConnection + VoiceChannelOffset(kPart1234, v);
+        WriteRegister(pair, patch.channel12);
+        WriteRegister(pair + kPairSecondChannel, patch.channel34);
     }
     for (int v = 0; v < Part(kPart56).Channels(); ++v) {
-        for (int op = 4; op < 6; ++op) {
+        for (int op = PartFirstOperator(kPart56); op < PartOperatorEnd(kPart56); ++op) {
             writeOperator(op, v);
         }
         WriteRegister(kRegFeedbackConnection + VoiceChannelOffset(kPart56, v), patch.channel56);

@@ -49,7 +49,8 @@ public:
     // Throws RegisterError "Read illegal OPL3 register [n]" for reg >= 0x200.
     uint8_t ReadRegister(uint16_t reg) const;
     // clearAll = false is the all-notes-off action: the chip's set-up and key-offs are
-    // rewritten and the voice state emptied, but the patch registers stay.
+    // rewritten and the voice state emptied, but the patch stays, registers and copies alike,
+    // and plays on as before. clearAll = true also clears every register and the copies.
     void ResetChip(bool clearAll);
     const std::array<uint8_t, kRegisterCount>& RegisterShadow() const { return shadow; }
 
@@ -117,6 +118,9 @@ public:
     void SetTremoloDepth(uint8_t index); // 0 "1 dB", 1 "4.8 dB"
     void SetVibratoDepth(uint8_t index); // 0 "7 cents", 1 "14 cents"
 
+    // Before a voice of a part is keyed on: gives it back the patch's release rates where an
+    // all-notes-off left them at the fastest to silence the notes it cut.
+    void RestoreRelease(int part, int voice);
     // Scales the velocity-targeted field of one operator on the one voice being started.
     void ApplyVelocity(int op, int voice, uint8_t velocity);
     // Sustain pedal on a part: above 71 the damper-marked operators release four times slower,
@@ -128,6 +132,7 @@ public:
 
 private:
     int OperatorVoices(int op) const;
+    bool IsRhythmSlot(uint16_t slot) const;
     void WriteOperatorField(int op, uint16_t base, uint8_t mask, uint8_t value);
     void WriteChannelField(int part, uint16_t reg, uint8_t mask, uint8_t value);
     void RewriteFromCopies(int op);
@@ -151,6 +156,8 @@ private:
     std::array<uint8_t, 6> release{};
     std::array<bool, 6> damperFlag{};
     std::array<uint8_t, 2> damperShift{};
+    // Per operator, bit v: voice v's release rate is still the fastest an all-notes-off set.
+    std::array<uint8_t, 6> fastRelease{};
     uint8_t legatoFlags = 0;
 
     std::array<VoicePart, 2> parts;

@@ -11,10 +11,11 @@ namespace {
 // Legato glide direction flags, shifted by 4 for part 5/6.
 constexpr uint8_t kLegatoUp = 0x01;
 constexpr uint8_t kLegatoDown = 0x02;
+constexpr int kLegatoFlagsShift56 = 4;
 } // namespace
 
 VoicePart::VoicePart(OPL3& chip, int index, uint8_t channels, Glide::TickHandler onGlideTick)
-    : chip(chip), index(index), limit(std::min<uint8_t>(6, channels)), channels(channels),
+    : chip(chip), index(index), limit(std::min<uint8_t>(kMaxVoices, channels)), channels(channels),
       glide(chip.Timers(), std::move(onGlideTick)) {}
 
 uint16_t VoicePart::ChannelOffset(int voice) const {
@@ -161,7 +162,7 @@ void VoicePart::AllNotesOff() {
     for (auto& e : notes) {
         e.state = kIdle;
     }
-    int n = index == OPL3::kPart1234 ? 6 : channels;
+    int n = index == OPL3::kPart1234 ? kMaxVoices : channels;
     for (int v = 0; v < n; ++v) {
         KeyOff(v, kIdle);
     }
@@ -225,7 +226,7 @@ void VoicePart::Release(int voice, uint8_t newState) {
 void VoicePart::KeyOff(int voice, uint8_t newState) {
     Release(voice, newState);
     uint16_t reg = kRegKeyBlock + ChannelOffset(voice);
-    chip.WriteRegister(reg, static_cast<uint8_t>(chip.ReadRegister(reg) & ~0x20));
+    chip.WriteRegister(reg, static_cast<uint8_t>(chip.ReadRegister(reg) & ~kKeyOn));
     chip.NotifyNote(voices[static_cast<size_t>(voice)].note, 0, false);
 }
 
@@ -238,11 +239,11 @@ void VoicePart::SetFrequency(int32_t pitch, int voice, bool retrigger) {
     uint8_t blockHigh = static_cast<uint8_t>(f.blockBits | f.high);
     if (!retrigger) {
         chip.WriteRegister(keyReg,
-                           static_cast<uint8_t>((chip.ReadRegister(keyReg) & 0x20) | blockHigh));
+                           static_cast<uint8_t>((chip.ReadRegister(keyReg) & kKeyOn) | blockHigh));
         return;
     }
     chip.WriteRegister(keyReg, blockHigh, chip.KeyDelay());
-    chip.WriteRegister(keyReg, static_cast<uint8_t>(blockHigh | 0x20));
+    chip.WriteRegister(keyReg, static_cast<uint8_t>(blockHigh | kKeyOn));
     chip.NotifyNote(note, note < 128 ? notes[note].velocity : 0, true);
 }
 
@@ -251,14 +252,13 @@ void VoicePart::Start(uint8_t note, uint8_t velocity, int32_t pitch, int voice) 
         return;
     }
     FNumber f = chip.FNumbers().Compute(note, pitch);
-    int first = index == OPL3::kPart1234 ? 0 : 4;
-    int last = index == OPL3::kPart1234 ? 3 : 5;
-    for (int op = first; op <= last; ++op) {
+    chip.RestoreRelease(index, voice);
+    for (int op = PartFirstOperator(index); op < PartOperatorEnd(index); ++op) {
         chip.ApplyVelocity(op, voice, velocity);
     }
     uint16_t channel = ChannelOffset(voice);
     chip.WriteRegister(kRegFNumberLow + channel, f.low);
-    chip.WriteRegister(kRegKeyBlock + channel, static_cast<uint8_t>(f.blockBits | f.high | 0x20));
+    chip.WriteRegister(kRegKeyBlock + channel, static_cast<uint8_t>(f.blockBits | f.high | kKeyOn));
     chip.NotifyNote(note, velocity, true);
 }
 
@@ -271,7 +271,8 @@ void VoicePart::Steal(uint8_t note, uint8_t velocity, int32_t pitch, int voice, 
             SetFrequency(pitch, voice, false);
             return;
         }
-        uint8_t flags = static_cast<uint8_t>(chip.LegatoFlags() >> (index == 0 ? 0 : 4));
+        uint8_t flags =
+            static_cast<uint8_t>(chip.LegatoFlags() >> (index == 0 ? 0 : kLegatoFlagsShift56));
         bool up = flags & kLegatoUp;
         bool down = flags & kLegatoDown;
         if (oldState == kWaiting) { // a newly pressed note takes the voice

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "engine/RegisterMap.h"
 #include "support/EngineFixture.h"
 
@@ -94,18 +98,80 @@ TEST(ChipReset, DrumModeLeavesRhythmReleasesAlone) {
     EXPECT_EQ(chip.Part(OPL3::kPart56).Limit(), 3);
 }
 
-TEST_F(ChipAccess, SoftResetKeepsPatchAndSilences) {
-    chip.ApplyPatch(SustainedPatch(), Ext());
-    pitch.NoteOn(0, 60, 100);
-    pitch.NoteOn(1, 64, 100);
-    uint8_t attack = chip.ReadRegister(0x60);
+// All-notes-off and system reset: the chip falls silent at once, and the patch then plays
+// exactly as before, whatever the operators' velocity target.
+class SoftReset : public EngineFixture, public ::testing::WithParamInterface<uint8_t> {
+protected:
+    using Writes = std::vector<std::pair<uint16_t, uint8_t>>;
+    struct Played {
+        // Both parts' voice 0 once the note sounds. The registers, not the writes: the first
+        // key-on after a reset also gives the voice its release rate back.
+        Writes voiceRegisters;
+        Writes pedal; // what a damper down and up writes
+    };
+
+    Played Play() {
+        Played played;
+        pitch.NoteOn(0, 60, 90);
+        pitch.NoteOn(1, 67, 90);
+        for (int part = 0; part < 2; ++part) {
+            for (int op = PartFirstOperator(part); op < PartOperatorEnd(part); ++op) {
+                for (uint16_t base : {kRegFlags, kRegLevel, kRegAttackDecay, kRegSustainRelease}) {
+                    Read(played.voiceRegisters, base + OperatorSlotOffset(op, 0));
+                }
+            }
+            for (uint16_t base : {kRegFNumberLow, kRegKeyBlock}) {
+                Read(played.voiceRegisters, base + chip.Part(part).ChannelOffset(0));
+            }
+        }
+        backend.writes.clear();
+        for (uint8_t pedal : {100, 0}) {
+            chip.DamperUpdate(0, pedal);
+            chip.DamperUpdate(1, pedal);
+        }
+        for (const auto& w : backend.writes) {
+            played.pedal.emplace_back(w.Register(), w.value);
+        }
+        return played;
+    }
+    void Read(Writes& into, uint16_t reg) const { into.emplace_back(reg, chip.ReadRegister(reg)); }
+};
+
+TEST_P(SoftReset, SilencesAndThePatchPlaysAsBefore) {
+    PatchRecord patch = SustainedPatch();
+    for (auto& op : patch.op) {
+        op.reg = {0x01, 0x4C, 0xA6, 0x59, 0x00}; // level 51, AR 10, DR 6, SL 5, RR 9
+    }
+    PatchExt ext = Ext();
+    ext[PatchExt::kDamperBits] = 0x3F;
+    for (int op = 0; op < kOperatorCount; ++op) {
+        ext[PatchExt::kVelocityTarget + op] = GetParam();
+        ext[PatchExt::kVelocityOffset + op] = 10;
+    }
+    chip.ApplyPatch(patch, ext);
+    Played before = Play();
+
     chip.ResetChip(false);
-    EXPECT_EQ(chip.ReadRegister(0x60), attack);
     EXPECT_FALSE(KeyOn(0, 0));
     EXPECT_FALSE(KeyOn(1, 0));
     EXPECT_EQ(chip.Part(0).Count(), 0);
     EXPECT_EQ(chip.Part(0).Voice(0).note, VoicePart::kNoNote);
+    EXPECT_EQ(chip.ReadRegister(kRegSustainRelease + OperatorSlotOffset(0, 0)) & kReleaseMask,
+              kReleaseMask)
+        << "released voices fade out at the fastest rate";
+
+    Played after = Play();
+    EXPECT_EQ(after.voiceRegisters, before.voiceRegisters);
+    EXPECT_EQ(after.pedal, before.pedal);
 }
+
+std::string TargetName(const ::testing::TestParamInfo<uint8_t>& info) {
+    static const char* const kTargets[] = {"Off",   "Volume",  "Attack",
+                                           "Decay", "Sustain", "Release"};
+    return kTargets[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(ChipReset, SoftReset, ::testing::Range<uint8_t>(0, 6), TargetName);
 
 } // namespace
 } // namespace vorpline::test
