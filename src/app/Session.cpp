@@ -1,9 +1,7 @@
 #include "app/Session.h"
 
+#include "cards/CardPorts.h"
 #include "cards/FM801.h"
-#include "cards/SB16.h"
-#include "cards/SBPRO2.h"
-#include "cards/Solo1.h"
 #include "cards/Wave.h"
 #include "config/TFormPort.h"
 #include "engine/EmulatorBackend.h"
@@ -15,7 +13,6 @@
 #include "midi/MessageHub.h"
 #include "midi/MidiIn.h"
 #include "midi/RtMidiPortSystem.h"
-#include "platform/CheckPortAccess.h"
 #include "platform/Ieee1284ParallelLines.h"
 #include "platform/IniFile.h"
 #include "platform/LinuxPortIo.h"
@@ -101,17 +98,8 @@ void Session::OpenOutput() {
             // the access check.
             parallel = std::make_unique<Ieee1284ParallelLines>(base);
         } else {
-            uint16_t chipBase = base;
-            if (config.ioType == kTypeFM801) {
-                chipBase = static_cast<uint16_t>(base + 0x68);
-            } else if (config.ioType == kTypeALS4000) {
-                chipBase = static_cast<uint16_t>(base + 0x10);
-            }
-            CheckPortAccess(PortDevice::Card, chipBase);
-            if (config.ioType == kTypeFM801 || config.ioType == kTypeSOLO1 ||
-                config.ioType == kTypeESS) {
-                CheckPortAccess(PortDevice::Card, base);
-            }
+            // Every port the card's chip and mixer use, before any of them is touched.
+            CheckCardAccess(config.ioType, base);
             portIo = std::make_unique<LinuxPortIo>();
         }
         return;
@@ -139,49 +127,21 @@ void Session::CreateEngine() {
     OPL3::Settings settings;
     settings.drumMode = (config.options & kOptionDrum) != 0;
     settings.keyDelay = config.ioKey;
-    FM801* fm801 = nullptr;
-    switch (config.ioType) {
-    case kTypeFM801: {
-        auto card = std::make_unique<FM801>(*portIo, ParsedPort());
-        fm801 = card.get();
-        mixer = std::move(card);
-        backend = std::make_unique<PortBackend>(*portIo, static_cast<uint16_t>(ParsedPort() + 0x68),
-                                                config.ioPre, config.ioPost);
-        break;
-    }
-    case kTypeSOLO1:
-    case kTypeESS:
-        mixer = std::make_unique<Solo1>(*portIo, ParsedPort());
-        backend = std::make_unique<PortBackend>(*portIo, ParsedPort(), config.ioPre, config.ioPost);
-        break;
-    case kTypeALS4000: {
-        auto base = static_cast<uint16_t>(ParsedPort() + 0x10);
-        mixer = std::make_unique<SB16>(*portIo, base);
-        backend = std::make_unique<PortBackend>(*portIo, base, config.ioPre, config.ioPost);
-        break;
-    }
-    case kTypeSB16:
-        mixer = std::make_unique<SB16>(*portIo, ParsedPort());
-        backend = std::make_unique<PortBackend>(*portIo, ParsedPort(), config.ioPre, config.ioPost);
-        break;
-    case kTypeSBPRO2:
-        mixer = std::make_unique<SBPRO2>(*portIo, ParsedPort());
-        backend = std::make_unique<PortBackend>(*portIo, ParsedPort(), config.ioPre, config.ioPost);
-        break;
-    case kTypeOPL3:
-        mixer = std::make_unique<Mixer>();
-        backend = std::make_unique<PortBackend>(*portIo, ParsedPort(), config.ioPre, config.ioPost);
-        break;
-    case kTypeOPL3LPT:
-        mixer = std::make_unique<Mixer>();
-        backend = std::make_unique<ParallelBackend>(*parallel, config.ioPre, config.ioPost);
-        break;
-    default: // WAVE: the software chip takes every byte at once.
+    if (config.ioType == kTypeWAVE) {
+        // The software chip takes every byte at once.
         settings.keyDelay = 0;
         mixer = std::make_unique<vorpline::Wave>(*waveOut);
         backend = std::make_unique<EmulatorBackend>(waveOut->Registers());
-        break;
+    } else if (config.ioType == kTypeOPL3LPT) {
+        mixer = std::make_unique<Mixer>();
+        backend = std::make_unique<ParallelBackend>(*parallel, config.ioPre, config.ioPost);
+    } else {
+        mixer = MakeCardMixer(config.ioType, *portIo, ParsedPort());
+        backend = std::make_unique<PortBackend>(*portIo, CardChipBase(config.ioType, ParsedPort()),
+                                                config.ioPre, config.ioPost);
     }
+    // Only the FM801 has the attenuator.
+    auto* fm801 = config.ioType == kTypeFM801 ? static_cast<FM801*>(mixer.get()) : nullptr;
     bool hasMixer = config.ioType != kTypeOPL3 && config.ioType != kTypeOPL3LPT;
     instrument.BuildEngine(*backend, settings);
     instrument.Hub().onWaveDone = [this](uintptr_t buffer) {
@@ -222,6 +182,10 @@ void Session::ServiceAudio() {
         instrument.Hub().Dispatch(MessageHub::kWomDone, 0, static_cast<uintptr_t>(index));
     }
     if (std::exception_ptr failure = waveOut->TakeFileError()) {
+        std::rethrow_exception(failure);
+    }
+    // The audio server stopped taking sound: said once, while the program plays on silently.
+    if (std::exception_ptr failure = waveOut->TakeStreamError()) {
         std::rethrow_exception(failure);
     }
 }

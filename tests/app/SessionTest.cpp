@@ -113,6 +113,22 @@ TEST_F(SessionStart, TheStreamStopsBeforeTheChipAndTheDspGo) {
     EXPECT_FALSE(audio.callback) << "the stream was stopped";
 }
 
+TEST_F(SessionStart, AStalledDeviceIsToldOnceAndNeverHangsThePanel) {
+    // Thread mode: only the device's callbacks empty the register queue, and none come.
+    WriteIni("t.ini", "[VORPLINE]\nIOType=8\nIOPort=Fake Out\nIOSRate=48000\n");
+    auto session = Make({"t.ini"});
+    session->Start();
+    for (int i = 0; i < 20000; ++i) {
+        auto note = static_cast<uint8_t>(60 + i % 12);
+        session->Engine()->Part(OPL3::kPart1234).NoteOn(note, 100, 0);
+        session->Engine()->Part(OPL3::kPart1234).NoteOff(note);
+    }
+    EXPECT_GT(session->Output()->DroppedWrites(), 0u);
+    EXPECT_THROW(session->ServiceAudio(), std::runtime_error);
+    EXPECT_NO_THROW(session->ServiceAudio()) << "said once";
+    session->Close();
+}
+
 TEST_F(SessionStart, WindowModeRendersOnDoneNoticesThroughTheMainWindow) {
     WriteIni("ring.ini", "[VORPLINE]\nIOType=8\nIOPort=Fake Out\nIOSRate=48000\nIOBSize=256\n"
                          "IORSize=4\nOptions=64\n");
