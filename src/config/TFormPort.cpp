@@ -79,8 +79,8 @@ TFormPort::TFormPort(std::filesystem::path programFolder, std::string pciRoot)
     RadioGroupType.onClick = [this] { RadioGroupTypeClick(); };
     CheckBoxCc.onClick = [this] { CheckBoxCcClick(); };
     // The DSP box runs the CC box's handler on purpose: a click on it re-applies the rule that
-    // the LFOs need the CC map, so the two boxes can never be left contradicting each other,
-    // whichever of them the user touched last. Stored configurations rely on that pairing.
+    // the LFOs need the CC map, which costs nothing and keeps the boxes consistent whichever of
+    // them the user touched last.
     CheckBoxDSP.onClick = [this] { CheckBoxCcClick(); };
     CheckBoxLFO.onClick = [this] { CheckBoxLFOClick(); };
     SpeedButtonSoundFile.onClick = [this] { SpeedButtonSoundFileClick(); };
