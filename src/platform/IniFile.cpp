@@ -45,6 +45,20 @@ bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A value as it can stand on one line: control characters, line breaks among them, become
+// blanks. A preset name typed with a pasted line break must not end the program's whole
+// configuration, nor add keys of its own to it.
+std::string OneLine(std::string_view value) {
+    std::string line(value);
+    for (char& c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = ' ';
+        }
+    }
+    return line;
+}
+
 [[noreturn]] void ThrowSystemError(const char* what, const std::string& path, int error) {
     throw std::runtime_error(std::string(what) + " configuration file '" + path +
                              "': " + std::strerror(error));
@@ -190,17 +204,12 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
         throw std::invalid_argument("Configuration key '" + std::string(key) + "' in section '" +
                                     std::string(section) + "' cannot be written");
     }
-    if (HasLineBreak(value)) {
-        throw std::invalid_argument("Configuration value of '" + std::string(key) +
-                                    "' in section '" + std::string(section) +
-                                    "' holds a line break");
-    }
-
-    const std::string line = std::string(key) + "=" + std::string(value);
+    const std::string safeValue = OneLine(value);
+    const std::string line = std::string(key) + "=" + safeValue;
     const size_t existing = FindKey(section, key);
     if (existing != lines.size()) {
         const std::string_view spelling = ParseKeyLine(lines[existing])->key;
-        lines[existing] = std::string(spelling) + "=" + std::string(value);
+        lines[existing] = std::string(spelling) + "=" + safeValue;
         return;
     }
 

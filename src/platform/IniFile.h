@@ -33,11 +33,14 @@ public:
     // The trimmed value of `key` in `section`, or `fallback` if there is none.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view fallback) const;
-    // Sets `key` in `section` to `value`, adding the key or section if needed. Throws
-    // std::invalid_argument, changing nothing, for a blank section or key, a line break in any
-    // of the three, and a key containing '=' or starting with ';' or '[' (it would not read
-    // back as that key). Blanks around the value do not read back either; they are kept in
-    // the file all the same.
+    // Sets `key` in `section` to `value`, adding the key or section if needed. Section and key
+    // names are the program's own: a blank one, a line break in one, or a key containing '='
+    // or starting with ';' or '[' (it would not read back as that key) throws
+    // std::invalid_argument and changes nothing. Values come from the user (preset names,
+    // device names) and never throw: line breaks and other control characters (0x00-0x1F,
+    // 0x7F) become blanks, so the value stays on its one line and cannot start a key or a
+    // section of its own. Blanks around the value do not read back; they are kept in the file
+    // all the same.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     // Removes every line of `key` in `section`; does nothing if there is none.
     void DeleteKey(std::string_view section, std::string_view key);

@@ -134,9 +134,36 @@ TEST_F(IniFileTest, WritesThatWouldNotReadBackAreRefused) {
     EXPECT_THROW(ini.WriteString("A", "a=b", "v"), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("A", ";Key", "v"), std::invalid_argument);
     EXPECT_THROW(ini.WriteString("A", "[Key", "v"), std::invalid_argument);
-    EXPECT_THROW(ini.WriteString("A", "Key", "one\r\ntwo"), std::invalid_argument);
     ini.UpdateFile();
     EXPECT_EQ(FileText(), "");
+}
+
+TEST_F(IniFileTest, ValuesWithControlCharactersAreWrittenOnOneLine) {
+    WriteFile("[SYSTEM]\nBank=2\n");
+    const struct {
+        std::string typed;
+        std::string readBack;
+    } cases[] = {
+        {"Bells\nBank=0", "Bells Bank=0"},
+        {"Organ\r\n[Other]\r\nKey=1", "Organ  [Other]  Key=1"},
+        {std::string("Nul\0Tab\tDel\x7F"
+                     "End",
+                     15),
+         "Nul Tab Del End"},
+        {"Caf\xC3\xA9 [2]", "Caf\xC3\xA9 [2]"},
+    };
+    for (const auto& c : cases) {
+        {
+            IniFile ini(path);
+            ini.WriteString("SYSTEM", "Main Preset", c.typed);
+            ini.UpdateFile();
+        }
+        IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("SYSTEM", "Main Preset", "none"), c.readBack);
+        EXPECT_EQ(ini.ReadString("SYSTEM", "Bank", "none"), "2") << c.readBack;
+        EXPECT_EQ(ini.ReadString("Other", "Key", "none"), "none") << c.readBack;
+        EXPECT_EQ(FileText(), "[SYSTEM]\nBank=2\nMain Preset=" + c.readBack + "\n");
+    }
 }
 
 TEST_F(IniFileTest, MissingFileReadsAsDefaultsAndIsCreatedOnUpdate) {
