@@ -1,5 +1,6 @@
 #include "ui/MidiInputSelector.h"
 
+#include <cctype>
 #include <utility>
 #include <vector>
 
@@ -28,16 +29,71 @@ void MidiInputSelector::FillList() {
     form.ComboBoxMidiIn.SetItems(std::move(items));
 }
 
+std::string MidiInputSelector::WithoutPortNumbers(const std::string& name) {
+    // " <client>:<port>", both decimal, at the very end.
+    size_t end = name.size();
+    size_t digits = end;
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1]))) {
+        --digits;
+    }
+    if (digits == end || digits == 0 || name[digits - 1] != ':') {
+        return name;
+    }
+    end = digits - 1;
+    digits = end;
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1]))) {
+        --digits;
+    }
+    if (digits == end || digits == 0 || name[digits - 1] != ' ') {
+        return name;
+    }
+    return name.substr(0, digits - 1);
+}
+
+int MidiInputSelector::FindDevice(const std::string& name) const {
+    const ComboBox& box = form.ComboBoxMidiIn;
+    // Item 0 is "No midi input" and the last "Refresh list": neither is a device.
+    const int last = box.Count() - 1;
+    if (name.empty() || name == MidiIn::kNoInput || name == kRefreshList) {
+        return ComboBox::kNone;
+    }
+    const int exact = box.IndexOf(name);
+    if (exact > 0 && exact < last) {
+        return exact;
+    }
+    const std::string wanted = WithoutPortNumbers(name);
+    for (int i = 1; i < last; ++i) {
+        if (WithoutPortNumbers(box.Item(i)) == wanted) {
+            return i;
+        }
+    }
+    return ComboBox::kNone;
+}
+
+void MidiInputSelector::Choose(int index) {
+    form.ComboBoxMidiIn.SetItemIndex(index);
+    ArmTimerMidiIn();
+}
+
 void MidiInputSelector::Start(const std::string& storedDevice) {
     FillList();
-    int index = form.ComboBoxMidiIn.IndexOf(storedDevice);
-    // "Refresh list" is an item too, but never a device.
-    if (index > 0 && storedDevice != kRefreshList) {
-        form.ComboBoxMidiIn.SetItemIndex(index);
-        ComboBoxMidiInChange();
-    } else {
-        form.ComboBoxMidiIn.SetItemIndex(0);
+    awaitedDevice.clear();
+    const int index = FindDevice(storedDevice);
+    if (index != ComboBox::kNone) {
+        if (midiIn.IsOpen()) {
+            midiIn.Close();
+        }
+        Choose(index);
+        return;
     }
+    form.ComboBoxMidiIn.SetItemIndex(0);
+    if (!storedDevice.empty() && storedDevice != MidiIn::kNoInput && storedDevice != kRefreshList) {
+        awaitedDevice = storedDevice;
+    }
+}
+
+std::string MidiInputSelector::DeviceToSave() const {
+    return awaitedDevice.empty() ? form.ComboBoxMidiIn.Text() : awaitedDevice;
 }
 
 void MidiInputSelector::ComboBoxMidiInChange() {
@@ -47,8 +103,18 @@ void MidiInputSelector::ComboBoxMidiInChange() {
     ComboBox& box = form.ComboBoxMidiIn;
     if (box.Text() == kRefreshList) {
         FillList();
-        box.SetItemIndex(0);
-    } else if (box.ItemIndex() > 0) {
+        const int awaited = FindDevice(awaitedDevice);
+        if (awaited != ComboBox::kNone) {
+            awaitedDevice.clear();
+            Choose(awaited);
+        } else {
+            box.SetItemIndex(0);
+        }
+        return;
+    }
+    // Any other choice, "No midi input" included, overrules the stored input.
+    awaitedDevice.clear();
+    if (box.ItemIndex() > 0) {
         ArmTimerMidiIn();
     }
 }

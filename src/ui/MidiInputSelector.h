@@ -15,6 +15,13 @@ class TFormMain;
 // its end, and opening the chosen input once the choice has settled. Choosing closes the open
 // input at once; the new one opens when TimerMidiIn fires kSettleTime after the last choice,
 // so running through the list with the arrow keys opens only the input the user stops at.
+//
+// The stored input is the musician's choice, not a snapshot of what happened to be plugged in:
+// - ALSA names carry the client:port numbers ("USB Keyboard:USB Keyboard MIDI 1 20:0"), which
+//   change when the keyboard is plugged in again; when the exact name is gone, a port whose
+//   name differs only in those numbers is taken.
+// - An input absent at start (the keyboard is plugged in later) stays the choice to save and
+//   is taken when "Refresh list" finds it, until the user chooses something else.
 // Main thread only.
 class MidiInputSelector {
 public:
@@ -29,18 +36,31 @@ public:
     MidiInputSelector& operator=(const MidiInputSelector&) = delete;
 
     // Start-up: lists the inputs and, if `storedDevice` (the configuration's "Midi Device") is
-    // one of them, selects it and arms TimerMidiIn as a choice would; otherwise selects
-    // "No midi input" and opens nothing.
+    // one of them (or differs from one only in its ALSA client:port numbers), selects it and
+    // arms TimerMidiIn as a choice would; otherwise selects "No midi input", opens nothing and
+    // keeps `storedDevice` as the choice to look for at the next "Refresh list".
     void Start(const std::string& storedDevice);
+
+    // The "Midi Device" to store at shutdown: the input shown in ComboBoxMidiIn, or the stored
+    // one while it is still absent and the user has chosen nothing else.
+    std::string DeviceToSave() const;
 
     void ComboBoxMidiInChange();
     bool TimerMidiInEnabled() const { return timerMidiIn != 0; }
+
+    // `name` without a trailing ALSA " client:port" pair ("Keys:Keys MIDI 1 20:0" gives
+    // "Keys:Keys MIDI 1"); other names as they are.
+    static std::string WithoutPortNumbers(const std::string& name);
 
     // Shows MidiIn's errors in the main window's information window titled "Error".
     static MidiIn::ErrorReporter ErrorWindow(TFormMain& form);
 
 private:
     void FillList();
+    // Index in ComboBoxMidiIn of the device `name` names, or ComboBox::kNone.
+    int FindDevice(const std::string& name) const;
+    // Selects the device at `index` and arms TimerMidiIn.
+    void Choose(int index);
     void ArmTimerMidiIn();
     void StopTimerMidiIn();
     // Main thread, posted by TimerMidiIn's tick.
@@ -50,6 +70,8 @@ private:
     MidiIn& midiIn;
     TimerService& timers;
     TimerService::TimerId timerMidiIn = 0;
+    // The stored input while it is absent and not overruled by the user; empty otherwise.
+    std::string awaitedDevice;
     // Counts armings, so a tick posted before the timer was re-armed or stopped is ignored.
     uint64_t generation = 0;
     // Posted work holds a weak reference, so it does nothing once the selector is gone.

@@ -89,6 +89,54 @@ TEST_F(MidiInputSelection, StoredDeviceNoLongerPresentOpensNothing) {
     EXPECT_THAT(ports.calls, IsEmpty());
 }
 
+TEST_F(MidiInputSelection, ReplugedAlsaPortIsFoundWithoutItsClientAndPortNumbers) {
+    ports.ports = {"USB Keyboard:USB Keyboard MIDI 1 24:0", "Pads:out 2"};
+    const struct {
+        std::string stored;
+        std::string chosen;
+    } cases[] = {
+        {"USB Keyboard:USB Keyboard MIDI 1 20:0", "USB Keyboard:USB Keyboard MIDI 1 24:0"},
+        {"USB Keyboard:USB Keyboard MIDI 1", "USB Keyboard:USB Keyboard MIDI 1 24:0"},
+        {"Pads:out 2", "Pads:out 2"},
+        {"Pads:out 3", "No midi input"},
+        {"USB Keyboard:USB Keyboard MIDI 2 20:0", "No midi input"},
+    };
+    for (const auto& c : cases) {
+        selector.Start(c.stored);
+        EXPECT_EQ(Box().Text(), c.chosen) << c.stored;
+        EXPECT_EQ(selector.DeviceToSave(), c.chosen == "No midi input" ? c.stored : c.chosen);
+    }
+    selector.Start("USB Keyboard:USB Keyboard MIDI 1 20:0");
+    timers.AdvanceBy(750);
+    EXPECT_TRUE(midiIn.IsOpen());
+    EXPECT_EQ(ports.openPort, 0u) << "the keyboard's port, not the pads'";
+}
+
+TEST_F(MidiInputSelection, AbsentStoredInputIsKeptUntilRefreshFindsItOrTheUserChooses) {
+    selector.Start("Drums:in");
+    EXPECT_EQ(Box().Text(), "No midi input");
+    Choose("Refresh list");
+    EXPECT_EQ(selector.DeviceToSave(), "Drums:in");
+
+    ports.ports.push_back("Drums:in");
+    Choose("Refresh list");
+    EXPECT_EQ(Box().Text(), "Drums:in");
+    timers.AdvanceBy(750);
+    EXPECT_TRUE(midiIn.IsOpen());
+    EXPECT_EQ(selector.DeviceToSave(), "Drums:in");
+
+    for (const char* choice : {"No midi input", "Pads:out"}) {
+        ports.ports.pop_back();
+        selector.Start("Drums:in");
+        Choose(choice);
+        EXPECT_EQ(selector.DeviceToSave(), choice);
+        ports.ports.push_back("Drums:in");
+        Choose("Refresh list");
+        EXPECT_EQ(Box().Text(), "No midi input") << "the user's choice stands";
+        EXPECT_EQ(selector.DeviceToSave(), "No midi input");
+    }
+}
+
 TEST_F(MidiInputSelection, TwoChoicesWithinTheSettleTimeOpenOnlyTheLast) {
     selector.Start("No midi input");
     Choose("Keys:out");
