@@ -63,6 +63,10 @@ void Session::Start() {
     std::vector<std::string> devices = waveOut->ListDevices(true);
     if (!skipDialog) {
         TFormPort dialog(folder);
+        // A device that runs at one rate of its own (a JACK server) gets it preselected.
+        dialog.deviceRate = [this](const std::string& name) {
+            return waveOut->PreferredRate(name);
+        };
         dialog.Execute(config, devices, Main().ApplicationTitle(), services.runPortDialog);
     }
     // The windows the output needs (the DSP stage), then the output itself.

@@ -147,14 +147,18 @@ TEST_F(SessionStart, WindowModeRendersOnDoneNoticesThroughTheMainWindow) {
 }
 
 TEST_F(SessionStart, ArgumentWithoutFileShowsTheDialogAndCreatesTheFile) {
-    onDialog = [](TFormPort& dialog) {
+    audio.deviceRate = 48000; // a JACK server's own rate
+    std::string offered;
+    onDialog = [&offered](TFormPort& dialog) {
         dialog.RadioGroupType.SetItemIndex(8);
         dialog.ComboBoxWavePort.UserSelect(dialog.ComboBoxWavePort.IndexOf("Fake Out"));
+        offered = dialog.ComboBoxSRate.Text();
         dialog.ButtonOk.Click();
     };
     auto session = Make({"../elsewhere/new.cfg"});
     session->Start();
     EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(offered, "48000") << "a first start plays at the device's rate";
     session->Close();
     EXPECT_TRUE(std::filesystem::exists(dir.File("new.INI")))
         << "beside the program, never elsewhere";
