@@ -8,7 +8,7 @@ VORPLINE_PACKAGES=(
     libadplug-dev libsoxr-dev libieee1284-3-dev librtaudio-dev librtmidi-dev libasound2-dev
     jackd2 libjack-jackd2-dev sox
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev fonts-dejavu-core
+    qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-core
     xvfb xauth
 )
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/RenderCommand.h"
+#include "desktop/DisplayCheck.h"
 #include "desktop/GuiApplication.h"
 
 namespace {
@@ -32,9 +33,11 @@ int main(int argc, char** argv) {
         std::fputs(vorpline::RenderUsage("vorpline --render").c_str(), stdout);
         return 0;
     }
-    if (!vorpline::DisplayAvailable()) {
-        std::fprintf(stderr, "vorpline: no display found (DISPLAY is not set); to render a MIDI "
-                             "file without one, use: vorpline --render IN.mid OUT.wav\n");
+    if (auto problem = vorpline::DisplayProblem(args)) {
+        std::fprintf(stderr,
+                     "vorpline: %s; to render a MIDI file without one, use: vorpline --render "
+                     "IN.mid OUT.wav\n",
+                     problem->c_str());
         return 1;
     }
     return vorpline::RunGui(argc, argv, ExecutablePath(argv[0]), args);
