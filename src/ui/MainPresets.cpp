@@ -126,9 +126,10 @@ void MainPresets::BuildPatch(PatchRecord& patch, PatchExt& ext) {
 void MainPresets::ComboBoxBankChange() {
     window.SetFolder(sbi.Root() / BankFolder());
     window.RebuildList();
-    // Another bank names other presets: nothing is current, the sound stays.
+    // Another bank names other presets: nothing is current, the sound stays, and neither the
+    // label nor the title may go on naming the old bank's preset.
     form.ComboBoxPreset.SetText("");
-    form.LabelPreset.SetCaption("Preset");
+    window.ShowUnloaded();
 }
 
 // --- helpers ---

@@ -84,6 +84,10 @@ TEST_F(MainPresetsTest, SavedPresetsComeBackIntoControlsAndEngine) {
     const uint16_t c56 = kRegFeedbackConnection + VoiceChannelOffset(1, 2);
     EXPECT_EQ(chip.ReadRegister(c56), 0x10 | 4 << 1 | 1);
     EXPECT_EQ(form.LabelPreset.Caption(), "Preset 1");
+
+    form.ComboBoxBank.UserSelect(0);
+    EXPECT_EQ(form.Caption(), "FM Synth - Vorpline 4.30") << "the other bank has no Lead";
+    EXPECT_EQ(form.LabelPreset.Caption(), "Preset");
 }
 
 TEST_F(MainPresetsTest, FailedLoadsAndResetWithoutNameKeepTheControls) {
