@@ -7,11 +7,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QSlider>
 #include <QVBoxLayout>
 
 #include "qt/Binders.h"
+#include "qt/Guarded.h"
 #include "qt/OperatorFrameView.h"
 #include "qt/PanelWidgets.h"
 #include "ui/TFormMain.h"
@@ -34,6 +36,16 @@ QComboBox* NameBox(QWidget* parent, ComboBox& control) {
     QComboBox* box = MakeComboBox(parent, control);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(kNameChars);
+    return box;
+}
+
+// An editable tuning box that shows the value in use once typing ends.
+QComboBox* TuningBox(QWidget* parent, ComboBox& control) {
+    QComboBox* box = MakeComboBox(parent, control);
+    if (QLineEdit* line = box->lineEdit()) {
+        QObject::connect(line, &QLineEdit::editingFinished, box,
+                         [&control] { Guarded([&] { MainPanels::TuningEditDone(control); }); });
+    }
     return box;
 }
 
@@ -86,7 +98,7 @@ QWidget* MainWindowView::MakeInputPanel() {
     group->setObjectName(QStringLiteral("PanelDev"));
     AddField(grid, 0, 0, MakeCaption(group, tr("Input")), NameBox(group, form.ComboBoxMidiIn));
     AddField(grid, 1, 0, MakeCaption(group, tr("Tuning (%)")),
-             MakeComboBox(group, form.ComboBoxTranspose));
+             TuningBox(group, form.ComboBoxTranspose));
     return group;
 }
 
@@ -122,9 +134,8 @@ QWidget* MainWindowView::MakeOutputPanel() {
     pan->setSpacing(2);
     pan->addWidget(MakeCaption(group, tr("L")));
     QSlider* panSlider = MakeSlider(group, form.TrackBarPan, Qt::Horizontal);
-    // Centre detent drawn as the middle tick.
+    // The control's tick interval puts one tick at each end and the centre detent between.
     panSlider->setTickPosition(QSlider::TicksBelow);
-    panSlider->setTickInterval(64);
     pan->addWidget(panSlider, 1);
     pan->addWidget(MakeCaption(group, tr("R")));
     QLabel* panLabel = MakeLabel(group, form.LabelPan);
@@ -168,7 +179,7 @@ QWidget* MainWindowView::MakePartPanel(const PartPanel& p) {
     group->setObjectName(first ? QStringLiteral("PanelLeft") : QStringLiteral("PanelRight"));
     AddField(grid, 0, 0, MakeCaption(group, first ? tr("Feedback 1") : tr("Feedback 5")),
              MakeComboBox(group, p.feedback));
-    AddField(grid, 0, 1, MakeCaption(group, tr("Tuning (%)")), MakeComboBox(group, p.tuning));
+    AddField(grid, 0, 1, MakeCaption(group, tr("Tuning (%)")), TuningBox(group, p.tuning));
 
     auto* outputs = new QWidget(group);
     auto* lr = new QHBoxLayout(outputs);

@@ -1,7 +1,14 @@
 #include "ui/MainPanels.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/MultiplierCents.h"
 
 namespace vorpline {
 
@@ -9,11 +16,12 @@ namespace {
 
 using Items = std::vector<std::string>;
 
-const Items kTransposeItems = {"-6000", "-4800", "-3600", "-2400", "-1200", "0 cents",
-                               "+1200", "+2400", "+3600", "+4800", "+6000"};
-const Items kPartTuningItems = {"-4690", "-4300", "-3990", "-3800", "-3600", "-3370",
-                                "-3100", "-2790", "-2400", "-1900", "-1200", "0 cents",
-                                "+1200", "+2400", "+3600", "+4800", "+6000"};
+// Without "+4800" and "+6000": beyond kHighestTuningCents, where A4 falls silent.
+const Items kTransposeItems = {"-6000",   "-4800", "-3600", "-2400", "-1200",
+                               "0 cents", "+1200", "+2400", "+3600"};
+const Items kPartTuningItems = {"-4690", "-4300",   "-3990", "-3800", "-3600",
+                                "-3370", "-3100",   "-2790", "-2400", "-1900",
+                                "-1200", "0 cents", "+1200", "+2400", "+3600"};
 const Items kFeedbackItems = {"Off",    "PI / 16", "PI / 8", "PI / 4",
                               "PI / 2", "PI",      "PI x 2", "PI x 4"};
 const Items kOctaveItems = {"C-1 B-1", "C0 B0", "C1 B1", "C2 B2", "C3 B3", "C4 B4",
@@ -29,6 +37,52 @@ constexpr int kPoly6 = 6;
 constexpr int kPriorityLast = 2;
 constexpr int kPresetRows = 38;
 constexpr int kBank6op = 2;
+// Pan ticks at both ends and the centre; a page is an eighth of a side.
+constexpr int kPanTicks = 64;
+constexpr int kPanPage = 8;
+
+// A whole number with an optional sign and blanks around it, as CentsFromText reads one;
+// numbers too long for any integer come back as the end of their sign's side.
+std::optional<int64_t> WholeNumber(const std::string& text) {
+    constexpr const char* kBlanks = " \t\n\v\f\r";
+    size_t begin = text.find_first_not_of(kBlanks);
+    size_t end = text.find_last_not_of(kBlanks);
+    if (begin == std::string::npos) {
+        return std::nullopt;
+    }
+    ++end;
+    bool negative = false;
+    if (text[begin] == '+' || text[begin] == '-') {
+        negative = text[begin] == '-';
+        ++begin;
+    }
+    if (begin == end || text[begin] < '0' || text[begin] > '9') {
+        return std::nullopt;
+    }
+    int64_t value = 0;
+    auto [ptr, ec] = std::from_chars(text.data() + begin, text.data() + end, value);
+    if (ptr != text.data() + end || (ec != std::errc() && ec != std::errc::result_out_of_range)) {
+        return std::nullopt;
+    }
+    if (ec == std::errc::result_out_of_range) {
+        value = std::numeric_limits<int64_t>::max();
+    }
+    return negative ? -value : value;
+}
+
+int ClampTuning(int64_t cents) {
+    return static_cast<int>(std::clamp<int64_t>(cents, kLowestTuningCents, kHighestTuningCents));
+}
+
+// A typed number beyond the range is replaced before the box's handler and the pitch read it;
+// anything else waits until typing ends (TuningEditDone), as rewriting "-" or "0 cent" mid-word
+// would fight the user.
+void KeepTuningInRange(ComboBox& box) {
+    const std::optional<int64_t> typed = WholeNumber(box.Text());
+    if (typed && ClampTuning(*typed) != *typed) {
+        box.SetText(CentsText(ClampTuning(*typed)));
+    }
+}
 
 Items MidiChannels() {
     Items channels;
@@ -45,11 +99,16 @@ Items Modes(const std::string& poly4) {
 
 } // namespace
 
+int TuningCents(const std::string& text) {
+    const std::optional<int64_t> typed = WholeNumber(text);
+    return typed ? ClampTuning(*typed) : 0;
+}
+
 MainPanels::MainPanels()
     : ComboBoxMidiIn("ComboBoxMidiIn"),
       ComboBoxTranspose("ComboBoxTranspose", kTransposeItems, 5, true),
       LabelVolume("LabelVolume", "Volume"), TrackBarVolume("TrackBarVolume", 0, 31, 25),
-      LabelPan("LabelPan", "Pan"), TrackBarPan("TrackBarPan", -64, 63, 0),
+      LabelPan("LabelPan", "Pan"), TrackBarPan("TrackBarPan", -64, 63, 0, kPanPage, kPanTicks),
       CheckBoxMute("CheckBoxMute", "Mute"), LabelDiv("LabelDiv", "Attenuator"),
       ComboBoxDiv("ComboBoxDiv", {"Off", "/ 2", "/ 4"}, 0), LabelPreset("LabelPreset", "Preset"),
       ComboBoxPreset("ComboBoxPreset", {}, 0, true),
@@ -99,6 +158,17 @@ MainPanels::MainPanels()
     // Their windows do not exist until start-up creates them.
     for (Button* button : ModuleButtons()) {
         button->SetEnabled(false);
+    }
+    // Observed first, so every later observer and handler finds the text in range.
+    for (ComboBox* box : {&ComboBoxTranspose, &ComboBoxTR1, &ComboBoxTR2}) {
+        box->Observe([box] { KeepTuningInRange(*box); });
+    }
+}
+
+void MainPanels::TuningEditDone(ComboBox& box) {
+    const std::string shown = CentsText(TuningCents(box.Text()));
+    if (box.Text() != shown) {
+        box.SetText(shown);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <string>
 
 #include "controls/Button.h"
 #include "controls/CheckBox.h"
@@ -10,6 +11,24 @@
 #include "ui/TFrameOp.h"
 
 namespace vorpline {
+
+// The range of the tuning boxes (ComboBoxTranspose, ComboBoxTR1, ComboBoxTR2), in cents.
+//
+// The top is what the chip can sound: its highest pitch is block 7 with F-number 1023, 6208 Hz,
+// and the engine's highest note is 114 (F#8, 5920 Hz, block 7, F-number 976); from note 115 on
+// it writes F-number 0, a click and no tone. +4500 is the most that keeps A4 (note 69, the
+// tuning reference) within that: at +4800 and +6000 A4 and most of the keyboard above it fall
+// silent. The bottom is the lowest offered item: -6000 takes A4 to 13.75 Hz (block 0, F-number
+// 290), which the chip still plays, if below hearing; nothing lower is of use.
+//
+// The boxes hold one box's value each; a transposition and a part tuning near the top of the
+// range together can still take high notes out of the chip's range.
+inline constexpr int kLowestTuningCents = -6000;
+inline constexpr int kHighestTuningCents = 4500;
+
+// The cents a tuning box's text stands for, as the pitch uses it: a whole number clamped to
+// the range, anything else 0 ("0 cents", "abc").
+int TuningCents(const std::string& text);
 
 // The controls of one part's panel ("1234" on the left, "56" on the right), which have the
 // same layout and behaviour and differ only in their names.
@@ -121,6 +140,13 @@ public:
 
     PartPanel Panel(int part);
     std::array<Button*, 8> ModuleButtons();
+
+    // Typing in a tuning box has ended (Enter, or the box lost the focus): the box shows the
+    // value in use in its usual form, so "abc" becomes "0 cents" and "+050" "+50". While the
+    // user types, the text stays as typed, except that a number beyond the range is replaced
+    // at once by the range's end, before any handler sees it. No handler runs: the value in
+    // use does not change.
+    static void TuningEditDone(ComboBox& box);
 };
 
 } // namespace vorpline

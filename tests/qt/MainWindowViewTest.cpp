@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
@@ -40,9 +41,21 @@ protected:
         backend.writes.clear();
     }
 
-    template <typename Widget> Widget* Find(QWidget* parent, const char* name) {
-        auto* widget = parent->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
+    // The widget at `path` ("FrameOp7/TrackBarAttack"): every step names exactly one object
+    // below the one before, so a test never lands on a namesake by the order of creation.
+    template <typename Widget> Widget* Find(const char* path) {
+        QObject* at = view.get();
+        for (const QString& name : QString::fromLatin1(path).split(QLatin1Char('/'))) {
+            const QList<QObject*> found = at->findChildren<QObject*>(name);
+            if (found.size() != 1) {
+                ADD_FAILURE() << path << ": " << found.size() << " objects named "
+                              << name.toStdString();
+                return nullptr;
+            }
+            at = found.front();
+        }
+        auto* widget = qobject_cast<Widget*>(at);
+        EXPECT_NE(widget, nullptr) << path;
         return widget;
     }
     QAction* Action(QMenu* menu, const char* name) {
@@ -64,7 +77,7 @@ protected:
 };
 
 TEST_F(MainWindowViewTest, MovingASliderDrivesTheFormAndTheEngine) {
-    auto* attack = Find<QSlider>(view->Frame(2), "TrackBarAttack");
+    auto* attack = Find<QSlider>("FrameOp7/TrackBarAttack");
     ASSERT_NE(attack, nullptr);
     attack->setValue(4);
     EXPECT_EQ(form->FrameOp7.TrackBarAttack.Position(), 4);
@@ -73,7 +86,7 @@ TEST_F(MainWindowViewTest, MovingASliderDrivesTheFormAndTheEngine) {
     }
     EXPECT_EQ(form->FrameOp4.TrackBarAttack.Position(), 15) << "other frames stay";
 
-    auto* algorithm = Find<QComboBox>(view.get(), "ComboBoxCNT");
+    auto* algorithm = Find<QComboBox>("ComboBoxCNT");
     ASSERT_NE(algorithm, nullptr);
     emit algorithm->activated(5);
     EXPECT_EQ(form->ComboBoxCNT.ItemIndex(), 5);
@@ -81,10 +94,10 @@ TEST_F(MainWindowViewTest, MovingASliderDrivesTheFormAndTheEngine) {
 }
 
 TEST_F(MainWindowViewTest, WidgetsFollowTheForm) {
-    auto* release = Find<QSlider>(view->Frame(5), "TrackBarRelease");
-    auto* mode = Find<QComboBox>(view.get(), "ComboBoxLimit56");
-    auto* notes = Find<QLabel>(view.get(), "LabelP1234");
-    auto* picture = Find<QLabel>(view.get(), "ImageCnt");
+    auto* release = Find<QSlider>("FrameOp16/TrackBarRelease");
+    auto* mode = Find<QComboBox>("ComboBoxLimit56");
+    auto* notes = Find<QLabel>("LabelP1234");
+    auto* picture = Find<QLabel>("ImageCnt");
     ASSERT_TRUE(release && mode && notes && picture);
 
     form->FrameOp16.TrackBarRelease.SetPosition(3);
@@ -119,22 +132,53 @@ TEST_F(MainWindowViewTest, FrameMenus) {
     Action(first->ContextMenu(), "MenuItemCopy")->trigger();
     EXPECT_TRUE(paste->isEnabled());
     paste->trigger();
-    EXPECT_EQ(Find<QSlider>(fifth, "TrackBarVolume")->value(), 12);
+    EXPECT_EQ(Find<QSlider>("FrameOp13/TrackBarVolume")->value(), 12);
 
-    QList<QAction*> waves = first->WaveMenu()->actions();
-    ASSERT_EQ(waves.size(), 8);
-    EXPECT_EQ(waves[3]->text(), QStringLiteral("Sine (quarter pulse)"));
-    waves[6]->trigger();
-    EXPECT_EQ(Find<QComboBox>(first, "ComboBoxWS")->currentIndex(), 6);
+    ASSERT_EQ(first->WaveMenu()->actions().size(), 8);
+    EXPECT_EQ(Action(first->WaveMenu(), "MenuItemWave3")->text(),
+              QStringLiteral("Sine (quarter pulse)"));
+    Action(first->WaveMenu(), "MenuItemWave6")->trigger();
+    EXPECT_EQ(Find<QComboBox>("FrameOp1/ComboBoxWS")->currentIndex(), 6);
     EXPECT_EQ(Reg(kRegWaveform, 0, 1), 6);
 }
 
 TEST_F(MainWindowViewTest, LabelShortcutByMouse) {
     form->TrackBarVolume.SetPosition(3);
-    auto* label = Find<QLabel>(view.get(), "LabelVolume");
+    auto* label = Find<QLabel>("PanelOutput/LabelVolume");
     ASSERT_NE(label, nullptr);
     QTest::mouseClick(label, Qt::LeftButton);
-    EXPECT_EQ(Find<QSlider>(view.get(), "TrackBarVolume")->value(), 25);
+    EXPECT_EQ(Find<QSlider>("PanelOutput/TrackBarVolume")->value(), 25);
+}
+
+TEST_F(MainWindowViewTest, PanTicksStayAtTheEndsAndTheCentreAfterADrag) {
+    auto* pan = Find<QSlider>("PanelOutput/TrackBarPan");
+    ASSERT_NE(pan, nullptr);
+    EXPECT_EQ(pan->tickInterval(), 64);
+    QTest::mousePress(pan, Qt::LeftButton, {}, QPoint(pan->width() / 2, pan->height() / 2));
+    QTest::mouseMove(pan, QPoint(pan->width() / 4, pan->height() / 2));
+    QTest::mouseRelease(pan, Qt::LeftButton, {}, QPoint(pan->width() / 4, pan->height() / 2));
+    ASSERT_LT(form->TrackBarPan.Position(), 0) << "the drag moved the pan";
+    EXPECT_EQ(pan->tickInterval(), 64);
+}
+
+TEST_F(MainWindowViewTest, TuningBoxesShowTheValueInUseOnceTypingEnds) {
+    for (const char* path : {"PanelDev/ComboBoxTranspose", "PanelRight/ComboBoxTR2"}) {
+        auto* box = Find<QComboBox>(path);
+        ASSERT_TRUE(box && box->lineEdit()) << path;
+        QLineEdit* line = box->lineEdit();
+        line->selectAll();
+        QTest::keyClicks(line, QStringLiteral("abc"));
+        EXPECT_EQ(line->text(), QStringLiteral("abc"));
+        QTest::keyClick(line, Qt::Key_Return);
+        EXPECT_EQ(line->text(), QStringLiteral("0 cents")) << path;
+
+        line->selectAll();
+        QTest::keyClicks(line, QStringLiteral("99999"));
+        EXPECT_EQ(line->text(), QStringLiteral("+4500")) << path;
+    }
+    EXPECT_EQ(pitch.MasterTuning(), 4500);
+    EXPECT_EQ(pitch.PartTuning(1), 4500);
+    EXPECT_EQ(Find<QComboBox>("PanelLeft/ComboBoxTR1")->findText(QStringLiteral("+6000")), -1);
 }
 
 TEST_F(MainWindowViewTest, FitsASmallLaptopScreen) {
