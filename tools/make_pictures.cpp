@@ -19,8 +19,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <vector>
+
+#include "WaveformShapes.h"
 
 namespace {
 
@@ -246,39 +247,6 @@ QImage schematic(int connection) {
     return img;
 }
 
-// One period of each waveform, phase in [0, 1), amplitude in [-1, 1].
-double waveSample(int wave, double phase) {
-    constexpr double twoPi = 2.0 * std::numbers::pi;
-    const double s = std::sin(twoPi * phase);
-    const bool firstHalf = phase < 0.5;
-    switch (wave) {
-    case 0:
-        return s;
-    case 1:
-        return firstHalf ? s : 0.0;
-    case 2:
-        return std::abs(s);
-    case 3:
-        return std::fmod(phase, 0.5) < 0.25 ? std::abs(s) : 0.0;
-    case 4:
-        return firstHalf ? std::sin(2.0 * twoPi * phase) : 0.0;
-    case 5:
-        return firstHalf ? std::abs(std::sin(2.0 * twoPi * phase)) : 0.0;
-    case 6:
-        return firstHalf ? 1.0 : -1.0;
-    default: {
-        // The chip attenuates linearly in the log domain across each half period, an exponential
-        // decay from full level; the second half is the same ramp turned round and negated. The
-        // chip falls through 16 octaves per half, which at icon size is only a spike at each
-        // end, so the icon uses a slower decay that keeps the ramp recognisable.
-        constexpr double octavesPerHalf = 8.0;
-        const double t = firstHalf ? phase * 2.0 : (1.0 - phase) * 2.0;
-        const double level = std::exp2(-octavesPerHalf * t);
-        return firstHalf ? level : -level;
-    }
-    }
-}
-
 QImage waveIcon(int wave) {
     QImage img(kWaveWidth, kWaveHeight, QImage::Format_RGB32);
     img.fill(QColor(kPanel));
@@ -299,12 +267,15 @@ QImage waveIcon(int wave) {
     p.drawLine(QPointF(1.0, mid), QPointF(kWaveWidth - 1.0, mid));
 
     // Dense sampling keeps the jumps of the square and pulse shapes visually vertical without
-    // having to locate the discontinuities.
+    // having to locate the discontinuities, and resolves the pulse's spikes (its level halves
+    // every 1/32 of a half period).
     constexpr int samples = 960;
     QPainterPath path;
     for (int i = 0; i <= samples; ++i) {
-        const double phase = std::min(static_cast<double>(i) / samples, 0.999999);
-        const QPointF pt(left + (right - left) * i / samples, mid - amp * waveSample(wave, phase));
+        const double phase = vorpline::pictures::PictureStartPhase(wave) +
+                             std::min(static_cast<double>(i) / samples, 0.999999);
+        const QPointF pt(left + (right - left) * i / samples,
+                         mid - amp * vorpline::pictures::WaveformLevel(wave, phase));
         if (i == 0) {
             path.moveTo(pt);
         } else {
