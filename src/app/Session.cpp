@@ -224,7 +224,8 @@ void Session::Close() {
     }
     IniFile ini(iniPath);
     WriteOutputConfig(ini, config);
-    instrument.SaveSettings(ini, deviceSection, Main().ComboBoxMidiIn.Text());
+    // A stored input that was absent this time stays stored unless the user chose another.
+    instrument.SaveSettings(ini, deviceSection, midiSelector->DeviceToSave());
     ini.UpdateFile();
     if (!failure.empty()) {
         throw std::runtime_error(failure);

@@ -69,7 +69,8 @@ TEST_F(SessionStart, CancelOnFirstStartEndsWithoutWritingAnything) {
 
 TEST_F(SessionStart, StoredWaveConfigurationSkipsTheDialogAndIsWrittenBack) {
     WriteIni("studio.ini", "[VORPLINE]\nIOType=8\nIOPort=Line [2] Out\nIOSRate=48000\n"
-                           "IOBSize=256\nIORSize=4\nOptions=384\n; keep me\n[OTHER]\nx=1\n");
+                           "IOBSize=256\nIORSize=4\nOptions=384\n; keep me\n[OTHER]\nx=1\n"
+                           "[LINE-(2)-OUT]\nMidi Device=Keys 20:0\n");
     auto session = Make({"studio.ini"});
     session->Start();
     EXPECT_EQ(dialogs, 0);
@@ -93,6 +94,8 @@ TEST_F(SessionStart, StoredWaveConfigurationSkipsTheDialogAndIsWrittenBack) {
     EXPECT_EQ(ini.ReadString("VORPLINE", "IOSRate", ""), "48000");
     EXPECT_EQ(ini.ReadString("line-(2)-out", "Main Preset", ""), "Default");
     EXPECT_EQ(ini.ReadString("LINE-(2)-OUT", "Bank", ""), "2");
+    EXPECT_EQ(ini.ReadString("LINE-(2)-OUT", "Midi Device", ""), "Keys 20:0")
+        << "a keyboard unplugged today is still the one chosen";
     EXPECT_EQ(ini.ReadString("other", "X", ""), "1");
     EXPECT_THAT(TempDir::Read(dir.File("studio.ini")), HasSubstr("; keep me"));
 }
