@@ -1,6 +1,5 @@
 #include "desktop/GuiApplication.h"
 
-#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <vector>
@@ -15,20 +14,15 @@
 #include "audio/RtAudioBackend.h"
 #include "platform/RealTimerService.h"
 #include "qt/Guarded.h"
-#include "qt/QtConfirmService.h"
 #include "qt/InfoDialog.h"
 #include "qt/MainWindowView.h"
 #include "qt/PortDialog.h"
+#include "qt/QtConfirmService.h"
 #include "qt/ToolViews.h"
 
 namespace vorpline {
 
 namespace {
-
-bool Set(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
 
 // How often the main loop looks after the wave output: renders the buffers the device handed
 // back (window mode) and reports a failed wave file.
@@ -36,14 +30,12 @@ constexpr int kAudioServiceMs = 2;
 
 } // namespace
 
-bool DisplayAvailable() {
-    return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM");
-}
-
 int RunGui(int argc, char** argv, const std::string& executablePath,
            const std::vector<std::string>& arguments) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QString::fromStdString(TFormMain::kApplicationTitle));
+    // The application name, not the display name: Qt appends a display name to every window
+    // title, and the synth panel's caption already ends in the program's title.
+    QApplication::setApplicationName(QString::fromStdString(TFormMain::kApplicationTitle));
 
     // Timer ticks reach the main loop as queued calls.
     RealTimerService timers([](TimerService::Callback work) {

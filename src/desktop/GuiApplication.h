@@ -4,10 +4,6 @@
 
 namespace vorpline {
 
-// Whether a windowing system is reachable (an X11 or Wayland display, or a Qt platform chosen
-// explicitly, such as "offscreen").
-bool DisplayAvailable();
-
 // The windowed program: start-up (configuration dialog, output, engine), the synth panel, the
 // event loop, shutdown. Returns the process exit code; a start-up failure is shown in a message
 // box and gives 1.

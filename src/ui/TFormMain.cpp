@@ -1,13 +1,14 @@
 #include "ui/TFormMain.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 
+#include "cards/FM801.h"
+#include "cards/Mixer.h"
 #include "engine/MultiplierCents.h"
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
-#include "cards/FM801.h"
-#include "cards/Mixer.h"
 #include "ui/TFormInfo.h"
 #include "ui/UiService.h"
 
@@ -180,6 +181,9 @@ void TFormMain::ShowPresetCaption(const std::string& preset) {
 // --- services for the rest of the program ---
 
 void TFormMain::SetMasterTuning(int cents) {
+    // RPN tuning reaches +-6400 cents and more with the fine part: the box shows, and the chip
+    // plays, the nearest value it can sound.
+    cents = std::clamp(cents, kLowestTuningCents, kHighestTuningCents);
     ComboBoxTranspose.SetText(CentsText(cents));
     if (pitch != nullptr) {
         pitch->SetMasterTuning(cents);

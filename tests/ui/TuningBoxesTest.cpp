@@ -83,6 +83,10 @@ TEST_F(TuningBoxes, APresetBeyondTheRangeIsShownAndPlayedAtItsEnd) {
     EXPECT_EQ(pitch.MasterTuning(), 4500);
     EXPECT_EQ(form.ComboBoxTR1.Text(), "-6000");
     EXPECT_EQ(pitch.PartTuning(0), -6000);
+    // The RPN tuning controllers go through the same bounds.
+    form.SetMasterTuning(6400 + 99);
+    EXPECT_EQ(form.ComboBoxTranspose.Text(), "+4500");
+    EXPECT_EQ(pitch.MasterTuning(), 4500);
 }
 
 } // namespace
