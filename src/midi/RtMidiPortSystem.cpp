@@ -113,13 +113,11 @@ int RtMidiPortSystem::Open(std::size_t port, Receiver onMessage) {
     PortRef ref = listed[port];
     started.store(false, std::memory_order_relaxed);
     try {
-        auto opened = std::make_unique<RtMidiIn>(ref.api, kClientName, kQueueLimit);
+        auto opened = std::make_unique<RtMidiIn>(ref.api, kClientName);
         // System exclusive is dropped at the source; clock and active sensing must arrive.
         opened->ignoreTypes(true, false, false);
-        if (onMessage) {
-            receiver = std::move(onMessage);
-            opened->setCallback(&RtMidiPortSystem::OnMessage, this);
-        }
+        receiver = std::move(onMessage);
+        opened->setCallback(&RtMidiPortSystem::OnMessage, this);
         opened->openPort(ref.index, kPortName);
         input = std::move(opened);
         return kMidiOk;
@@ -177,6 +175,7 @@ int RtMidiPortSystem::Close() {
     // the receiver cannot be running once this returns.
     input.reset();
     receiver = nullptr;
+    DropQueued();
     return result;
 }
 
@@ -184,35 +183,12 @@ bool RtMidiPortSystem::Poll(uint32_t& packed) {
     if (!input || receiver || !started.load(std::memory_order_relaxed)) {
         return false;
     }
-    try {
-        for (;;) {
-            input->getMessage(&pollBuffer);
-            if (pollBuffer.empty()) {
-                return false;
-            }
-            if (PackShortMessage(pollBuffer.data(), pollBuffer.size(), packed)) {
-                return true;
-            }
-        }
-    } catch (const RtMidiError&) {
-        return false;
-    }
+    return queue.TryPop(packed);
 }
 
 void RtMidiPortSystem::DropQueued() {
-    if (receiver) {
-        return;
-    }
-    // Bounded: a sender that never pauses (a fast clock) must not hold the main thread here.
-    try {
-        for (unsigned i = 0; i <= kQueueLimit; ++i) {
-            input->getMessage(&pollBuffer);
-            if (pollBuffer.empty()) {
-                break;
-            }
-        }
-    } catch (const RtMidiError&) {
-        // Nothing to drop from a port that cannot be read.
+    uint32_t stale = 0;
+    while (queue.TryPop(stale)) {
     }
 }
 
@@ -220,9 +196,14 @@ void RtMidiPortSystem::OnMessage(double /*deltaSeconds*/, std::vector<unsigned c
                                  void* userData) {
     auto* self = static_cast<RtMidiPortSystem*>(userData);
     uint32_t packed = 0;
-    if (message != nullptr && self->started.load(std::memory_order_acquire) &&
-        PackShortMessage(message->data(), message->size(), packed)) {
+    if (message == nullptr || !self->started.load(std::memory_order_acquire) ||
+        !PackShortMessage(message->data(), message->size(), packed)) {
+        return;
+    }
+    if (self->receiver) {
         self->receiver(packed);
+    } else {
+        self->queue.TryPush(packed); // a full queue drops the newest, as RtMidi's did
     }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "midi/MidiPortSystem.h"
+#include "platform/SpscRing.h"
 
 namespace vorpline {
 
@@ -22,6 +23,10 @@ namespace vorpline {
 //
 // Start and Stop are a gate in front of the receiver (and the queue): RtMidi delivers from the
 // moment a port is opened, the program only after starting it.
+//
+// Without a receiver, messages wait for Poll in a ring of our own, not in RtMidi's queue: that
+// one hands messages between threads through plain, unsynchronised indices (a data race) and
+// copies each message into a fresh vector on what may be JACK's real-time thread.
 // Main thread only, except that the receiver runs on RtMidi's input thread (for JACK, the
 // server's process thread).
 class RtMidiPortSystem final : public MidiPortSystem {
@@ -30,8 +35,8 @@ public:
     static constexpr const char* kClientName = "Vorpline";
     // The program's input port (JACK shows it as "Vorpline:Input").
     static constexpr const char* kPortName = "Input";
-    // Messages RtMidi holds for Poll before it drops new ones.
-    static constexpr unsigned kQueueLimit = 1024;
+    // Messages held for Poll before new ones are dropped.
+    static constexpr std::size_t kQueueLimit = 1024;
 
     RtMidiPortSystem();
     ~RtMidiPortSystem() override;
@@ -63,7 +68,8 @@ private:
     std::unique_ptr<RtMidiIn> input;
     Receiver receiver;                // set before a callback port opens, cleared after close
     std::atomic<bool> started{false}; // the gate, read on RtMidi's thread
-    std::vector<unsigned char> pollBuffer;
+    // Without a receiver: filled on RtMidi's thread, emptied on the main thread.
+    SpscRing<uint32_t, kQueueLimit> queue;
 };
 
 } // namespace vorpline
