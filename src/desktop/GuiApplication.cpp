@@ -12,6 +12,7 @@
 
 #include "app/Session.h"
 #include "audio/RtAudioBackend.h"
+#include "desktop/MainThreadPoster.h"
 #include "platform/RealTimerService.h"
 #include "qt/Guarded.h"
 #include "qt/InfoDialog.h"
@@ -37,11 +38,10 @@ int RunGui(int argc, char** argv, const std::string& executablePath,
     // title, and the synth panel's caption already ends in the program's title.
     QApplication::setApplicationName(QString::fromStdString(TFormMain::kApplicationTitle));
 
-    // Timer ticks reach the main loop as queued calls.
-    RealTimerService timers([](TimerService::Callback work) {
-        QMetaObject::invokeMethod(
-            qApp, [work = std::move(work)] { Guarded(work); }, Qt::QueuedConnection);
-    });
+    // Timer ticks reach the main loop as posted events.
+    MainThreadPoster poster;
+    RealTimerService timers(
+        [&poster](TimerService::Callback work) { poster.Post(std::move(work)); });
     RtAudioBackend audio;
     Session::Services services;
     services.runPortDialog = [](TFormPort& form) { ExecPortDialog(form); };
