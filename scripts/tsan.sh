@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds the tests with ThreadSanitizer (build-tsan/) and runs every test that starts threads:
+# the timer service, the main-loop queue, MIDI input, the live audio path, the wave files and
+# the whole-program runs. Exits non-zero on a data race or a failing test.
+#   scripts/tsan.sh                      every threaded test
+#   scripts/tsan.sh 'WaveOut*'           only the suites matching a GoogleTest filter
+set -euo pipefail
+source "$(dirname "$0")/setup.sh"
+dir="$VORPLINE_ROOT/build-tsan"
+vorpline_configure "$dir" -DVORPLINE_WERROR=ON -DVORPLINE_TESTS=ON -DVORPLINE_BENCH=OFF \
+    -DVORPLINE_TSAN=ON
+cmake --build "$dir" --target vorpline_tests vorpline_presets vorpline_pictures >&2
+
+# The suites of the test files that run threads, so a new test in those files is included.
+cd "$VORPLINE_ROOT/tests"
+files=(platform/*Timer*.cpp platform/MainLoopQueueTest.cpp midi/MidiIn*.cpp audio/*.cpp
+    files/*.cpp e2e/*.cpp)
+filter=${1:-$(grep -ohE '^TEST(_F|_P)?\([A-Za-z0-9_]+' "${files[@]}" | sed 's/.*(//' |
+    sort -u | sed 's/.*/*&.*/' | paste -sd: -)}
+
+# Reports go to files, so races in the programs the end-to-end tests start (whose output the
+# tests discard) are seen too.
+logs="$dir/tsan-logs"
+rm -rf "$logs"
+mkdir -p "$logs"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 log_path=$logs/report \
+suppressions=$VORPLINE_ROOT/scripts/tsan.supp ${TSAN_OPTIONS:-}"
+
+status=0
+"$dir/vorpline_tests" --gtest_filter="$filter" || status=$?
+if compgen -G "$logs/report*" >/dev/null; then
+    cat "$logs"/report* >&2
+    echo "ThreadSanitizer found a race: reports in $logs" >&2
+    exit 1
+fi
+exit "$status"
