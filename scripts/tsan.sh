@@ -6,6 +6,7 @@
 #   scripts/tsan.sh 'WaveOut*'           only the suites matching a GoogleTest filter
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
+vorpline_install_packages "${VORPLINE_PACKAGES[@]}"
 dir="$VORPLINE_ROOT/build-tsan"
 vorpline_configure "$dir" -DVORPLINE_WERROR=ON -DVORPLINE_TESTS=ON -DVORPLINE_BENCH=OFF \
     -DVORPLINE_TSAN=ON
