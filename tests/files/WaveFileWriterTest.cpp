@@ -1,13 +1,14 @@
 #include "files/WaveFileWriter.h"
 #include "files/WaveFileReader.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace vorpline {
@@ -16,23 +17,16 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using ::testing::HasSubstr;
 
+// Throws a std::runtime_error whose text is `message` (a string or a string matcher).
+template <typename Message> auto Fails(Message message) {
+    return ::testing::ThrowsMessage<std::runtime_error>(message);
+}
+
 class WaveFileWriterTest : public ::testing::Test {
 protected:
-    void TearDown() override { std::remove(path.c_str()); }
-
     Bytes FileBytes() const {
-        Bytes bytes;
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f) {
-            ADD_FAILURE() << "cannot read " << path;
-            return bytes;
-        }
-        int c;
-        while ((c = std::fgetc(f)) != EOF) {
-            bytes.push_back(uint8_t(c));
-        }
-        std::fclose(f);
-        return bytes;
+        const std::string text = test::TempDir::Read(path);
+        return {text.begin(), text.end()};
     }
 
     static Bytes ExpectedHeader(uint32_t rate, uint32_t riffSize, uint32_t dataSize) {
@@ -48,7 +42,8 @@ protected:
         return h;
     }
 
-    std::string path = ::testing::TempDir() + "/wave-" + std::to_string(::getpid()) + ".wav";
+    test::TempDir dir;
+    std::string path = dir.File("wave.wav");
 };
 
 TEST_F(WaveFileWriterTest, HeaderHoldsUnknownSizesWhileRecordingAndRealSizesAfterClose) {
@@ -98,21 +93,12 @@ TEST_F(WaveFileWriterTest, RoundTripsThroughTheReader) {
 
 TEST_F(WaveFileWriterTest, FailuresCarryTheirStepText) {
     WaveFileWriter writer;
-    try {
-        writer.Open("/nonexistent-directory/out.wav", 44100);
-        FAIL() << "opened a file in a missing directory";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "Failed to create wave output file");
-    }
+    EXPECT_THAT([&] { writer.Open("/nonexistent-directory/out.wav", 44100); },
+                Fails("Failed to create wave output file"));
     EXPECT_FALSE(writer.IsOpen());
-
     if (::access("/dev/full", W_OK) == 0) { // every write there fails with "disk full"
-        try {
-            writer.Open("/dev/full", 44100);
-            FAIL() << "header write to /dev/full succeeded";
-        } catch (const std::runtime_error& e) {
-            EXPECT_STREQ(e.what(), "Wave file output write failed [1]");
-        }
+        EXPECT_THAT([&] { writer.Open("/dev/full", 44100); },
+                    Fails("Wave file output write failed [1]"));
         EXPECT_FALSE(writer.IsOpen());
     }
 
@@ -130,42 +116,31 @@ TEST_F(WaveFileWriterTest, ReaderRejectsUnfinishedAndForeignFiles) {
         writer.Append(frame, 1);
     } // destroyed without Close
     EXPECT_EQ(FileBytes().size(), 48u);
-    try {
-        WaveFileReader::Load(path);
-        FAIL() << "unfinished recording accepted";
-    } catch (const std::runtime_error& e) {
-        EXPECT_THAT(e.what(), HasSubstr("unfinished recording"));
-    }
+    EXPECT_THAT([&] { WaveFileReader::Load(path); }, Fails(HasSubstr("unfinished recording")));
 
     Bytes valid = ExpectedHeader(44100, 36 + 4, 4);
     valid.insert(valid.end(), {1, 0, 2, 0});
     EXPECT_EQ(WaveFileReader::Parse(valid, "v.wav").Samples(), (std::vector<int16_t>{1, 2}));
 
-    auto errorOf = [](Bytes bytes) -> std::string {
-        try {
-            WaveFileReader::Parse(bytes, "w.wav");
-        } catch (const std::runtime_error& e) {
-            return e.what();
-        }
-        return "(no error)";
+    auto changed = [&valid](size_t at, uint8_t value) {
+        Bytes bytes = valid;
+        bytes[at] = value;
+        return bytes;
     };
-    Bytes mono = valid;
-    mono[22] = 1;
-    Bytes eightBit = valid;
-    eightBit[34] = 8;
-    Bytes badRate = valid;
-    badRate[28] ^= 1;
     Bytes oddData = ExpectedHeader(44100, 36 + 2, 2);
     oddData.insert(oddData.end(), {1, 0});
-    Bytes longData = valid;
-    longData[40] = 8;
-    EXPECT_THAT(errorOf({}), HasSubstr("w.wav: not a RIFF WAVE file"));
-    EXPECT_THAT(errorOf(Bytes(valid.begin(), valid.end() - 1)), HasSubstr("does not match"));
-    EXPECT_THAT(errorOf(mono), HasSubstr("not 16-bit stereo PCM"));
-    EXPECT_THAT(errorOf(eightBit), HasSubstr("not 16-bit stereo PCM"));
-    EXPECT_THAT(errorOf(badRate), HasSubstr("inconsistent rate"));
-    EXPECT_THAT(errorOf(oddData), HasSubstr("not whole frames"));
-    EXPECT_THAT(errorOf(longData), HasSubstr("'data' chunk runs past the end"));
+    const std::pair<Bytes, const char*> damaged[] = {
+        {{}, "w.wav: not a RIFF WAVE file"},
+        {Bytes(valid.begin(), valid.end() - 1), "does not match"},
+        {changed(22, 1), "not 16-bit stereo PCM"}, // mono
+        {changed(34, 8), "not 16-bit stereo PCM"}, // 8 bits
+        {changed(28, valid[28] ^ 1), "inconsistent rate"},
+        {oddData, "not whole frames"},
+        {changed(40, 8), "'data' chunk runs past the end"}};
+    for (const auto& file : damaged) {
+        EXPECT_THAT([&] { WaveFileReader::Parse(file.first, "w.wav"); },
+                    Fails(HasSubstr(file.second)));
+    }
 }
 
 } // namespace

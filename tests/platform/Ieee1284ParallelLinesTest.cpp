@@ -13,12 +13,9 @@ using ::testing::StartsWith;
 // No parallel port ever lives at 0x0004 (the DMA controller's registers), so whatever ports
 // this machine has, the lookup must fail with the address in the text.
 TEST(Ieee1284ParallelLinesTest, AbsentPortIsReportedAsNotFound) {
-    try {
-        Ieee1284ParallelLines lines(0x0004);
-        FAIL() << "a parallel port at 0x0004 was opened";
-    } catch (const std::runtime_error& error) {
-        EXPECT_THAT(error.what(), StartsWith("Parallel port 0x0004 not found"));
-    }
+    EXPECT_THAT(
+        [] { Ieee1284ParallelLines lines(0x0004); },
+        ::testing::ThrowsMessage<std::runtime_error>(StartsWith("Parallel port 0x0004 not found")));
 }
 
 } // namespace

@@ -16,21 +16,6 @@ namespace {
 using std::chrono::milliseconds;
 using Event = std::pair<double, std::string>; // virtual time, what happened
 
-TEST(VirtualTimerServiceTest, PeriodicTimerFiresAtEachDeadline) {
-    VirtualTimerService timers;
-    std::vector<uint32_t> ticks;
-    timers.StartPeriodic(milliseconds(10), [&] { ticks.push_back(timers.NowMs()); });
-
-    timers.AdvanceBy(240.0);
-
-    std::vector<uint32_t> expected;
-    for (uint32_t t = 10; t <= 240; t += 10) {
-        expected.push_back(t);
-    }
-    EXPECT_EQ(ticks, expected);
-    EXPECT_EQ(timers.NextDeadline(), 250.0);
-}
-
 TEST(VirtualTimerServiceTest, TimersInterleaveInTimeOrderWithTiesInCreationOrder) {
     VirtualTimerService timers;
     std::vector<Event> events;

@@ -77,97 +77,87 @@ protected:
     TSbi sbi{dir.path};
 };
 
-TEST_F(SbiFiles, SixOperatorFileIsLaidOutFieldByField) {
-    PatchRecord patch = DistinctPatch();
+TEST_F(SbiFiles, EachKindIsLaidOutFieldByField) {
+    struct Kind {
+        const char* bank;
+        std::string name;
+        size_t size;
+        const char* magic;
+        std::vector<size_t> pairs; // operator pairs stored, in file order
+    };
+    const Kind kinds[] = {{"2op", "Bass", 52, "2OP\x1A", {2}},
+                          {"4op", std::string(40, 'x'), 60, "4OP\x1A", {0, 1}},
+                          {"6op", "Bright Brass", 310, "6OP\x1A", {0, 1, 2}}};
+    const PatchRecord patch = DistinctPatch();
     PatchExt e = DistinctExt();
     ext::PutU16(e, ext::kTranspose, -1200);
-    ASSERT_TRUE(sbi.Write("6op", "Bright Brass", patch, e));
-    auto file = Load(dir.path / "6op" / "Bright Brass.sbi");
-    ASSERT_EQ(file.size(), 310u);
-    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "6OP\x1A");
-    EXPECT_EQ(std::string(file.begin() + 4, file.begin() + 16), "Bright Brass");
-    EXPECT_TRUE(
-        std::all_of(file.begin() + 16, file.begin() + 36, [](uint8_t b) { return b == 0; }));
-    // Blocks: modulator then carrier for each register, then the channel byte.
-    const size_t blocks[3] = {36, 47, 58};
-    const uint8_t channels[3] = {0x3B, 0x11, 0x2C};
-    for (size_t pair = 0; pair < 3; ++pair) {
-        for (size_t r = 0; r < 5; ++r) {
-            EXPECT_EQ(file[blocks[pair] + 2 * r], patch.op[2 * pair].reg[r]) << pair << r;
-            EXPECT_EQ(file[blocks[pair] + 2 * r + 1], patch.op[2 * pair + 1].reg[r]) << pair << r;
+    const uint8_t channels[3] = {patch.channel12, patch.channel34, patch.channel56};
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.bank);
+        ASSERT_TRUE(sbi.Write(kind.bank, kind.name, patch, e));
+        auto file = Load(dir.path / kind.bank / (kind.name + ".sbi"));
+        ASSERT_EQ(file.size(), kind.size);
+        EXPECT_EQ(std::string(file.begin(), file.begin() + 4), kind.magic);
+        // The name is cut to 32 bytes in the file, never in the file name.
+        std::string field = kind.name.substr(0, 32);
+        field.resize(32, '\0');
+        EXPECT_EQ(std::string(file.begin() + 4, file.begin() + 36), field);
+        // 11-byte blocks: modulator then carrier for each register, then the channel byte.
+        size_t at = 36;
+        for (size_t pair : kind.pairs) {
+            for (size_t r = 0; r < 5; ++r, at += 2) {
+                EXPECT_EQ(file[at], patch.op[2 * pair].reg[r]) << at;
+                EXPECT_EQ(file[at + 1], patch.op[2 * pair + 1].reg[r]) << at;
+            }
+            EXPECT_EQ(file[at++], channels[pair]) << at;
         }
-        EXPECT_EQ(file[blocks[pair] + 10], channels[pair]);
+        if (kind.size != 310) {
+            EXPECT_THAT(std::vector<uint8_t>(file.begin() + static_cast<long>(at), file.end()),
+                        ::testing::Each(0));
+            continue;
+        }
+        EXPECT_EQ(file[69], 5) << "version";
+        EXPECT_EQ(file[70], e[0]);
+        EXPECT_EQ(file[71], 0) << "reserved byte";
+        EXPECT_EQ(file[72], 0x50) << "-1200 = 0xFB50, little-endian";
+        EXPECT_EQ(file[73], 0xFB);
+        for (int i = 4; i < PatchExt::kSize; ++i) {
+            EXPECT_EQ(file[70 + static_cast<size_t>(i)], e[i]) << i;
+        }
     }
-    EXPECT_EQ(file[69], 5);
-    EXPECT_EQ(file[70], e[0]);
-    EXPECT_EQ(file[71], 0) << "reserved byte";
-    EXPECT_EQ(file[72], 0x50) << "-1200 = 0xFB50, little-endian";
-    EXPECT_EQ(file[73], 0xFB);
-    for (int at = 4; at < PatchExt::kSize; ++at) {
-        EXPECT_EQ(file[70 + static_cast<size_t>(at)], e[at]) << at;
-    }
-}
-
-TEST_F(SbiFiles, TwoAndFourOperatorFilesHaveTheClassicLayout) {
-    PatchRecord patch = DistinctPatch();
-    ASSERT_TRUE(sbi.Write("2op", "Bass", patch, DistinctExt()));
-    ASSERT_TRUE(sbi.Write("4op", "Piano", patch, DistinctExt()));
-    auto two = Load(dir.path / "2op" / "Bass.sbi");
-    auto four = Load(dir.path / "4op" / "Piano.sbi");
-    ASSERT_EQ(two.size(), 52u);
-    ASSERT_EQ(four.size(), 60u);
-    EXPECT_EQ(std::string(two.begin(), two.begin() + 4), "2OP\x1A");
-    EXPECT_EQ(std::string(four.begin(), four.begin() + 4), "4OP\x1A");
-    EXPECT_EQ(two[36], patch.op[4].reg[0]);
-    EXPECT_EQ(two[37], patch.op[5].reg[0]);
-    EXPECT_EQ(two[45], patch.op[5].reg[4]);
-    EXPECT_EQ(two[46], patch.channel56);
-    EXPECT_THAT(std::vector<uint8_t>(two.begin() + 47, two.end()), ::testing::Each(0));
-    EXPECT_EQ(four[36], patch.op[0].reg[0]);
-    EXPECT_EQ(four[46], patch.channel12);
-    EXPECT_EQ(four[47], patch.op[2].reg[0]);
-    EXPECT_EQ(four[56], patch.op[3].reg[4]);
-    EXPECT_EQ(four[57], patch.channel34);
-    EXPECT_EQ(four[58], 0);
-    EXPECT_EQ(four[59], 0);
 }
 
 TEST_F(SbiFiles, EveryKindReadsBackWhatWasWritten) {
     const PatchRecord written = DistinctPatch();
     PatchExt writtenExt = DistinctExt();
     writtenExt[ext::kReserved] = 0;
-    // Readers take the output bits of 6-op presets from the extension: make them agree.
     writtenExt[PatchExt::kOutputs] = 0x07; // L+R 1-4, L 5/6
-    PatchRecord expected6 = written;
-    expected6.channel12 = 0x3B;
-    expected6.channel34 = 0x31;
-    expected6.channel56 = 0x1C;
-    ASSERT_TRUE(sbi.Write("6op", "six", written, writtenExt));
-    PatchRecord patch;
-    PatchExt e;
-    ASSERT_TRUE(sbi.Read("6op", "six", patch, e));
-    EXPECT_TRUE(SameRegisters(patch, expected6));
-    EXPECT_EQ(e.bytes, writtenExt.bytes);
-
-    for (const char* bank : {"2op", "4op"}) {
-        SCOPED_TRACE(bank);
-        ASSERT_TRUE(sbi.Write(bank, "p", written, writtenExt));
-        PatchRecord current = written;
-        current.channel12 = current.channel34 = current.channel56 = 0x30;
-        PatchRecord read = current;
-        PatchExt readExt = writtenExt;
-        ASSERT_TRUE(sbi.Read(bank, "p", read, readExt));
+    // Channel bytes read over 0x30: 6-op presets take their outputs from the extension; the
+    // shorter kinds keep the outputs and take CNT and feedback from the file.
+    const struct {
+        const char* bank;
+        size_t firstOp, endOp;
+        uint8_t channel12, channel34, channel56;
+    } kinds[] = {{"2op", 4, 6, 0x30, 0x30, 0x3C},
+                 {"4op", 0, 4, 0x3B, 0x31, 0x30},
+                 {"6op", 0, 6, 0x3B, 0x31, 0x1C}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.bank);
+        ASSERT_TRUE(sbi.Write(kind.bank, "p", written, writtenExt));
+        PatchRecord read;
+        read.channel12 = read.channel34 = read.channel56 = 0x30;
+        PatchExt readExt;
+        ASSERT_TRUE(sbi.Read(kind.bank, "p", read, readExt));
         for (size_t op = 0; op < 6; ++op) {
-            EXPECT_EQ(read.op[op].reg, written.op[op].reg) << op;
+            const bool stored = op >= kind.firstOp && op < kind.endOp;
+            EXPECT_EQ(read.op[op].reg, stored ? written.op[op].reg : PatchRecord{}.op[op].reg)
+                << op;
         }
-        // Outputs stay as they were; CNT and feedback come from the file.
-        if (std::string(bank) == "2op") {
-            EXPECT_EQ(read.channel56, 0x3C);
-            EXPECT_EQ(read.channel12, 0x30);
-        } else {
-            EXPECT_EQ(read.channel12, 0x3B);
-            EXPECT_EQ(read.channel34, 0x31);
-            EXPECT_EQ(read.channel56, 0x30);
+        EXPECT_EQ(read.channel12, kind.channel12);
+        EXPECT_EQ(read.channel34, kind.channel34);
+        EXPECT_EQ(read.channel56, kind.channel56);
+        if (kind.endOp - kind.firstOp == 6) {
+            EXPECT_EQ(readExt.bytes, writtenExt.bytes);
         }
     }
 }
@@ -270,14 +260,6 @@ TEST_F(SbiFiles, ShortSixOperatorFilesGetTheDefaultsOfTheirAge) {
     EXPECT_EQ(ext::GetU16(e, ext::kPortamento56), 0);
     EXPECT_EQ(e[ext::kLegato], 0);
     EXPECT_EQ(ext::GetS16(e, ext::kModRange1234), 2400);
-}
-
-TEST_F(SbiFiles, NamesAreCutInTheFileButNotInTheFileName) {
-    const std::string name(40, 'x');
-    ASSERT_TRUE(sbi.Write("4op", name, DistinctPatch(), DistinctExt()));
-    auto file = Load(dir.path / "4op" / (name + ".sbi"));
-    EXPECT_EQ(std::string(file.begin() + 4, file.begin() + 36), std::string(32, 'x'));
-    EXPECT_EQ(file[36], DistinctPatch().op[0].reg[0]);
 }
 
 TEST_F(SbiFiles, WritingReplacesWholeFilesAndNeverLeavesTheBank) {

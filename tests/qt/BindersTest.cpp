@@ -216,10 +216,10 @@ TEST_F(BindersTest, WindowFollowsTheFormAndClosingHidesIt) {
     form.Hide();
     EXPECT_FALSE(window->isVisible());
 
+    // A binding that outlived its window would drive freed memory here.
     window.reset();
     form.SetCaption("still bound?");
     form.Show();
-    EXPECT_TRUE(form.Visible()) << "a destroyed window is no longer driven";
 }
 
 TEST_F(BindersTest, FileFiltersBecomeQtFilters) {
