@@ -14,6 +14,7 @@ namespace vorpline {
 namespace {
 
 using namespace midibytes;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 StandardMidiFile ParseBytes(const Bytes& bytes) {
@@ -29,6 +30,18 @@ std::string ErrorOf(const Bytes& bytes) {
     return "(no error)";
 }
 
+// Each event as "track:status data1 data2 @seconds tick".
+std::vector<std::string> Lines(const StandardMidiFile& midi) {
+    std::vector<std::string> lines;
+    for (const MidiEvent& e : midi.Events()) {
+        char line[80];
+        std::snprintf(line, sizeof line, "%u:%02X %u %u @%.15g %llu", e.track, e.status, e.data1,
+                      e.data2, e.seconds, static_cast<unsigned long long>(e.tick));
+        lines.emplace_back(line);
+    }
+    return lines;
+}
+
 TEST(StandardMidiFileTest, Format0ReadsEveryChannelMessageKindAtDefaultTempo) {
     const Bytes file = File(0, 480,
                             {Track({{0, {0x90, 60, 100}},
@@ -42,26 +55,16 @@ TEST(StandardMidiFileTest, Format0ReadsEveryChannelMessageKindAtDefaultTempo) {
     EXPECT_EQ(midi.Format(), 0);
     EXPECT_EQ(midi.TrackCount(), 1);
     EXPECT_EQ(midi.TicksPerQuarter(), 480);
-    const auto& e = midi.Events();
-    ASSERT_EQ(e.size(), 7u);
-    const uint8_t expected[7][3] = {{0x90, 60, 100},   {0x80, 60, 64}, {0xA1, 61, 30},
-                                    {0xB2, 7, 90},     {0xC3, 5, 0},   {0xD4, 77, 0},
-                                    {0xE5, 0x00, 0x40}};
-    const double seconds[7] = {0.0, 0.5, 0.5, 0.75, 0.75, 0.75, 1.75};
-    for (size_t i = 0; i < 7; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(e[i].status, expected[i][0]);
-        EXPECT_EQ(e[i].data1, expected[i][1]);
-        EXPECT_EQ(e[i].data2, expected[i][2]);
-        EXPECT_DOUBLE_EQ(e[i].seconds, seconds[i]);
-        EXPECT_EQ(e[i].track, 0);
-    }
-    EXPECT_EQ(e[6].tick, 1680u);
+    EXPECT_THAT(Lines(midi),
+                ElementsAre("0:90 60 100 @0 0", "0:80 60 64 @0.5 480", "0:A1 61 30 @0.5 480",
+                            "0:B2 7 90 @0.75 720", "0:C3 5 0 @0.75 720", "0:D4 77 0 @0.75 720",
+                            "0:E5 0 64 @1.75 1680"));
     EXPECT_DOUBLE_EQ(midi.DurationSeconds(), 1.75);
 }
 
 TEST(StandardMidiFileTest, RunningStatusRepeatsStatusAndKeepsVelocityZeroNoteOn) {
-    // Running status also survives the meta and sysex events in between.
+    // Running status also survives the meta and sysex events in between; a note-on with
+    // velocity 0 stays a note-on; a program change takes one data byte under running status.
     const Bytes file = File(0, 96,
                             {Track({{0, {0x91, 60, 90}},
                                     {0, {62, 91}},
@@ -70,23 +73,14 @@ TEST(StandardMidiFileTest, RunningStatusRepeatsStatusAndKeepsVelocityZeroNoteOn)
                                     {96, {60, 0}},
                                     {0, {0xC1, 9}},
                                     {0, {10}}})});
-    const StandardMidiFile midi = ParseBytes(file);
-    const auto& e = midi.Events();
-    ASSERT_EQ(e.size(), 5u);
-    EXPECT_EQ(e[1].status, 0x91);
-    EXPECT_EQ(e[1].data1, 62);
-    EXPECT_EQ(e[1].data2, 91);
-    EXPECT_EQ(e[2].status, 0x91); // note-on with velocity 0 stays a note-on
-    EXPECT_EQ(e[2].data1, 60);
-    EXPECT_EQ(e[2].data2, 0);
-    EXPECT_DOUBLE_EQ(e[2].seconds, 0.5);
-    EXPECT_EQ(e[4].status, 0xC1); // one data byte under running status
-    EXPECT_EQ(e[4].data1, 10);
-    EXPECT_EQ(e[4].data2, 0);
+    EXPECT_THAT(Lines(ParseBytes(file)),
+                ElementsAre("0:91 60 90 @0 0", "0:91 62 91 @0 0", "0:91 60 0 @0.5 96",
+                            "0:C1 9 0 @0.5 96", "0:C1 10 0 @0.5 96"));
 }
 
 TEST(StandardMidiFileTest, Format1MergesTracksStablyAndAppliesTempoFromAnyTrack) {
-    // 480 ticks per quarter; track 2 halves the quarter note at tick 960.
+    // 480 ticks per quarter; track 2 halves the quarter note at tick 960. At the same tick
+    // (960) track order decides.
     const Bytes file =
         File(1, 480,
              {Track({{0, Tempo(500000)}}),
@@ -95,21 +89,9 @@ TEST(StandardMidiFileTest, Format1MergesTracksStablyAndAppliesTempoFromAnyTrack)
     const StandardMidiFile midi = ParseBytes(file);
     EXPECT_EQ(midi.Format(), 1);
     EXPECT_EQ(midi.TrackCount(), 3);
-    const auto& e = midi.Events();
-    ASSERT_EQ(e.size(), 5u);
-    EXPECT_EQ(e[0].track, 1);
-    EXPECT_DOUBLE_EQ(e[0].seconds, 0.5);
-    // Same tick in tracks 1 and 2: track order decides.
-    EXPECT_EQ(e[1].track, 1);
-    EXPECT_EQ(e[1].status, 0x80);
-    EXPECT_DOUBLE_EQ(e[1].seconds, 1.0);
-    EXPECT_EQ(e[2].track, 2);
-    EXPECT_EQ(e[2].status, 0x91);
-    EXPECT_DOUBLE_EQ(e[2].seconds, 1.0);
-    EXPECT_EQ(e[3].track, 1);
-    EXPECT_DOUBLE_EQ(e[3].seconds, 1.25);
-    EXPECT_EQ(e[4].track, 2);
-    EXPECT_DOUBLE_EQ(e[4].seconds, 1.5);
+    EXPECT_THAT(Lines(midi),
+                ElementsAre("1:90 60 100 @0.5 480", "1:80 60 0 @1 960", "2:91 70 80 @1 960",
+                            "1:90 62 100 @1.25 1440", "2:81 70 0 @1.5 1920"));
     EXPECT_DOUBLE_EQ(midi.DurationSeconds(), 1.5);
 }
 
