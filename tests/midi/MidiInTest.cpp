@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
 #include <thread>
 #include <utility>
 
@@ -60,34 +61,24 @@ protected:
 };
 
 TEST(MidiInErrors, SuffixNamesEveryMultimediaErrorAndNumbersTheRest) {
-    EXPECT_EQ(MidiIn::ErrorSuffix(0), "");
-    EXPECT_EQ(MidiIn::ErrorSuffix(1), " [ERROR]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(2), " [BADDEVICEID]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(5), " [INVALHANDLE]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(8), " [NOTSUPPORTED]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(11), " [INVALPARAM]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(13), " [INVALIDALIAS]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(20), " [NODRIVERCB]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(21), " [MOREDATA]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(22), " [22]");
-    EXPECT_EQ(MidiIn::ErrorSuffix(-3), " [-3]");
+    std::string suffixes;
+    for (int code : {0, 1, 2, 5, 8, 11, 13, 20, 21, 22, -3}) {
+        suffixes += MidiIn::ErrorSuffix(code);
+    }
+    EXPECT_EQ(suffixes, " [ERROR] [BADDEVICEID] [INVALHANDLE] [NOTSUPPORTED] [INVALPARAM]"
+                        " [INVALIDALIAS] [NODRIVERCB] [MOREDATA] [22] [-3]");
 }
 
 TEST(MidiInPacking, ShortMessagesPackLowByteFirstAndLongOnesAreRefused) {
-    const unsigned char noteOn[] = {0x91, 0x3C, 0x64};
-    const unsigned char program[] = {0xC0, 0x05};
-    const unsigned char clock[] = {0xF8};
-    const unsigned char sysex[] = {0xF0, 0x7E, 0x7F, 0xF7};
+    const unsigned char bytes[] = {0x91, 0x3C, 0x64, 0xF0};
     uint32_t packed = 0xDEADBEEF;
-    ASSERT_TRUE(PackShortMessage(noteOn, 3, packed));
-    EXPECT_EQ(packed, 0x00643C91u);
-    ASSERT_TRUE(PackShortMessage(program, 2, packed));
-    EXPECT_EQ(packed, 0x000005C0u);
-    ASSERT_TRUE(PackShortMessage(clock, 1, packed));
-    EXPECT_EQ(packed, 0x000000F8u);
-    EXPECT_FALSE(PackShortMessage(sysex, 4, packed));
-    EXPECT_FALSE(PackShortMessage(sysex, 0, packed));
-    EXPECT_EQ(packed, 0x000000F8u);
+    for (auto [length, expected] : {std::pair{3u, 0x00643C91u}, {2u, 0x00003C91u}, {1u, 0x91u}}) {
+        ASSERT_TRUE(PackShortMessage(bytes, length, packed)) << length;
+        EXPECT_EQ(packed, expected);
+    }
+    EXPECT_FALSE(PackShortMessage(bytes, 4, packed));
+    EXPECT_FALSE(PackShortMessage(bytes, 0, packed));
+    EXPECT_EQ(packed, 0x91u) << "a refused message leaves the last one";
 }
 
 TEST_F(MidiInput, DeviceListStartsWithNoInputAndSortsIgnoringCase) {
