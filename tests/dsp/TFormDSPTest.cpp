@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 #include <thread>
 #include <vector>
@@ -198,11 +199,8 @@ TEST(DspSilenceTest, SilenceStaysSilentAndNothingAddsAnOffset) {
         whisper[i] = static_cast<int16_t>((i / 2) % 2 == 0 ? 1 : -1);
     }
     const auto mean = [](const std::vector<int16_t>& samples) {
-        double sum = 0;
-        for (int16_t s : samples) {
-            sum += s;
-        }
-        return sum / static_cast<double>(samples.size());
+        return std::accumulate(samples.begin(), samples.end(), 0.0) /
+               static_cast<double>(samples.size());
     };
     for (int patch : {0, 1}) {
         for (int filter = 0; filter <= 5; ++filter) {
@@ -214,22 +212,22 @@ TEST(DspSilenceTest, SilenceStaysSilentAndNothingAddsAnOffset) {
                     dsp.ComboBoxFilter.UserSelect(filter);
                     dsp.SetFrequency(frequency);
                     dsp.TrackBarCrush.SetPosition(bits);
-                    const std::string where =
-                        "patch " + std::to_string(patch) + " filter " + std::to_string(filter) +
-                        " frequency " + std::to_string(frequency) + " bits " + std::to_string(bits);
+                    SCOPED_TRACE("patch " + std::to_string(patch) + " filter " +
+                                 std::to_string(filter) + " frequency " +
+                                 std::to_string(frequency) + " bits " + std::to_string(bits));
                     const auto zeros = Constant(0, 512);
-                    EXPECT_EQ(Processed(dsp, zeros), zeros) << where;
+                    EXPECT_EQ(Processed(dsp, zeros), zeros);
                     const auto quiet = Processed(dsp, whisper);
-                    EXPECT_LE(*std::max_element(quiet.begin(), quiet.end()), 1) << where;
-                    EXPECT_GE(*std::min_element(quiet.begin(), quiet.end()), -1) << where;
+                    EXPECT_LE(*std::max_element(quiet.begin(), quiet.end()), 1);
+                    EXPECT_GE(*std::min_element(quiet.begin(), quiet.end()), -1);
                     // The second pass: a filter's start-up transient has its own offset.
                     Processed(dsp, tone);
-                    EXPECT_NEAR(mean(Processed(dsp, tone)), 0.0, 4.0) << where;
+                    EXPECT_NEAR(mean(Processed(dsp, tone)), 0.0, 4.0);
                     std::vector<int16_t> after;
                     for (int buffer = 0; buffer < 20; ++buffer) {
                         after = Processed(dsp, zeros);
                     }
-                    EXPECT_EQ(after, zeros) << where << ": after a tone";
+                    EXPECT_EQ(after, zeros) << "after a tone";
                 }
             }
         }
