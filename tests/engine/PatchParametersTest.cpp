@@ -10,6 +10,7 @@ namespace {
 
 class PatchParameters : public EngineFixture {
 protected:
+    using EngineFixture::EngineFixture;
     std::set<uint16_t> WrittenRegisters() const {
         std::set<uint16_t> regs;
         for (const auto& w : backend.writes) {
@@ -19,9 +20,9 @@ protected:
     }
 };
 
-class DrumModePatchParameters : public EngineFixture {
+class DrumModePatchParameters : public PatchParameters {
 protected:
-    DrumModePatchParameters() : EngineFixture({.drumMode = true}) {}
+    DrumModePatchParameters() : PatchParameters({.drumMode = true}) {}
 };
 
 TEST_F(PatchParameters, OperatorSettersReachTheSameSlotOfEveryVoice) {
@@ -49,11 +50,7 @@ TEST_F(PatchParameters, OperatorSettersReachTheSameSlotOfEveryVoice) {
 TEST_F(DrumModePatchParameters, Operator5OnlyOnBankOneVoices) {
     chip.SetAttack(4, 3);
     EXPECT_EQ(backend.writes.size(), 3u);
-    std::set<uint16_t> regs;
-    for (const auto& w : backend.writes) {
-        regs.insert(w.Register());
-    }
-    EXPECT_EQ(regs, (std::set<uint16_t>{0x170, 0x171, 0x172}));
+    EXPECT_EQ(WrittenRegisters(), (std::set<uint16_t>{0x170, 0x171, 0x172}));
 }
 
 TEST_F(PatchParameters, AlgorithmBits) {
