@@ -16,13 +16,13 @@ std::unique_ptr<ToolWindow> MakeDsp(const ToolContext& context) {
     return std::make_unique<TFormDSP>(context.config.ioSRate);
 }
 
-constexpr ToolSpec kCatalog[] = {
+constexpr ToolKind kCatalog[] = {
     {ToolId::Dsp, ToolStage::BeforeOutput, &MainPanels::ButtonDSP, 6, WantsDsp, MakeDsp},
 };
 
 } // namespace
 
-std::span<const ToolSpec> ToolCatalog() {
+std::span<const ToolKind> ToolCatalog() {
     return kCatalog;
 }
 

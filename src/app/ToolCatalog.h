@@ -43,7 +43,7 @@ struct ToolContext {
 };
 
 // One tool window: when it exists, when it is made, the button that shows it, how it is made.
-struct ToolSpec {
+struct ToolKind {
     ToolId id;
     ToolStage stage;
     Button MainPanels::*button;
@@ -57,6 +57,6 @@ struct ToolSpec {
 
 // Every tool window, in the order start-up makes them. Adding a window is one entry here (and
 // its view in the desktop program's view catalog).
-std::span<const ToolSpec> ToolCatalog();
+std::span<const ToolKind> ToolCatalog();
 
 } // namespace vorpline

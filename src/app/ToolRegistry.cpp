@@ -6,7 +6,7 @@
 
 namespace vorpline {
 
-ToolRegistry::ToolRegistry(std::span<const ToolSpec> catalog) : catalog(catalog) {}
+ToolRegistry::ToolRegistry(std::span<const ToolKind> catalog) : catalog(catalog) {}
 
 ToolRegistry::~ToolRegistry() {
     // Last made first: a window may use one made before it.
@@ -16,12 +16,12 @@ ToolRegistry::~ToolRegistry() {
 }
 
 void ToolRegistry::Create(ToolStage stage, const ToolContext& context) {
-    for (const ToolSpec& spec : catalog) {
-        if (spec.stage != stage || !spec.wanted(context.config)) {
+    for (const ToolKind& kind : catalog) {
+        if (kind.stage != stage || !kind.wanted(context.config)) {
             continue;
         }
-        entries.push_back({&spec, spec.make(context)});
-        context.main.SetModuleWindow(context.main.*spec.button, &entries.back().window->Window());
+        entries.push_back({&kind, kind.make(context)});
+        context.main.SetModuleWindow(context.main.*kind.button, &entries.back().window->Window());
     }
 }
 
@@ -59,7 +59,7 @@ void ToolRegistry::SaveSettings(IniFile& ini, const std::string& section) const 
         order.push_back(&entry);
     }
     std::stable_sort(order.begin(), order.end(), [](const Entry* a, const Entry* b) {
-        return a->spec->saveRank < b->spec->saveRank;
+        return a->kind->saveRank < b->kind->saveRank;
     });
     for (const Entry* entry : order) {
         entry->window->SaveSettings(ini, section);
@@ -86,7 +86,7 @@ RegisterBender* ToolRegistry::Bender() const {
 
 ToolWindow* ToolRegistry::Find(ToolId id) const {
     for (const Entry& entry : entries) {
-        if (entry.spec->id == id) {
+        if (entry.kind->id == id) {
             return entry.window.get();
         }
     }

@@ -21,12 +21,12 @@ class TFormMain;
 class ToolRegistry {
 public:
     struct Entry {
-        const ToolSpec* spec;
+        const ToolKind* kind;
         std::unique_ptr<ToolWindow> window;
         bool loaded = false;
     };
 
-    explicit ToolRegistry(std::span<const ToolSpec> catalog = ToolCatalog());
+    explicit ToolRegistry(std::span<const ToolKind> catalog = ToolCatalog());
     ~ToolRegistry();
     ToolRegistry(const ToolRegistry&) = delete;
     ToolRegistry& operator=(const ToolRegistry&) = delete;
@@ -52,7 +52,7 @@ public:
     const std::vector<Entry>& Entries() const { return entries; }
 
 private:
-    std::span<const ToolSpec> catalog;
+    std::span<const ToolKind> catalog;
     std::vector<Entry> entries;
 };
 

@@ -53,7 +53,7 @@ bool WithBend(const PortConfig& config) {
 }
 
 constexpr char kA[] = "A", kB[] = "B*", kC[] = "C", kD[] = "D*";
-constexpr ToolSpec kTestCatalog[] = {
+constexpr ToolKind kTestCatalog[] = {
     {ToolId::Dsp, ToolStage::BeforeOutput, &MainPanels::ButtonDSP, 3, Always, Make<kA>},
     {ToolId::Dsp, ToolStage::WithEngine, &MainPanels::ButtonLFO, 1, Always, Make<kB>},
     {ToolId::Dsp, ToolStage::WithEngine, &MainPanels::ButtonBend, 0, WithBend, Make<kC>},
