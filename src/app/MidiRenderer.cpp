@@ -82,7 +82,7 @@ RenderResult MidiRenderer::Run() {
     const IniFile ini(options.iniPath);
     const PortConfig config = RenderConfig(options, ini);
     // The section of the output the file was written for keeps the windows' settings.
-    const std::string section = DeviceSection(ReadOutputConfig(ini).ioPort);
+    const std::string section = DeviceSection(config.ioPort);
 
     VirtualTimerService timers;
     Instrument instrument({options.assetFolder, options.presetRoot, &timers, {}, 400});

@@ -20,14 +20,6 @@
 
 namespace vorpline {
 
-namespace {
-
-// The title suffix of each output type: " (SB16@0220)".
-constexpr const char* kTypePrefix[] = {" (FM801@", " (SOLO1@", " (ALS4000@", " (SB16@", " (SBPRO2@",
-                                       " (ESS@",   " (OPL3@",  " (OPL3LPT@", " (WAVE@"};
-
-} // namespace
-
 Session::Session(std::string executablePath, std::vector<std::string> arguments, Services services)
     : folder(std::filesystem::path(executablePath).parent_path()),
       executablePath(std::move(executablePath)), arguments(std::move(arguments)),
@@ -126,8 +118,9 @@ void Session::CreateEngine() {
         throw StartupError("Configuration invalid");
     }
     TFormMain& main = Main();
-    main.SetApplicationTitle(main.ApplicationTitle() + kTypePrefix[config.ioType] + config.ioPort +
-                             ")");
+    // " (SB16@0220)"
+    main.SetApplicationTitle(main.ApplicationTitle() + " (" + kOutputTypeNames[config.ioType] +
+                             "@" + config.ioPort + ")");
     OPL3::Settings settings;
     settings.drumMode = (config.options & kOptionDrum) != 0;
     settings.keyDelay = config.ioKey;

@@ -16,8 +16,6 @@ namespace vorpline {
 
 namespace {
 
-constexpr const char* kCardNames[] = {"FM801", "SOLO1", "ALS4000", "SB16", "SBPRO2", "ESS", "OPL3"};
-
 // A span of ports as an offset from the configured base.
 struct Span {
     uint32_t offset;
@@ -80,7 +78,8 @@ std::vector<PortRange> CardPorts(int ioType, uint16_t base) {
         if (last > 0xFFFF) {
             char text[96];
             std::snprintf(text, sizeof text, "%s ports from base 0x%04X run past port 0xFFFF",
-                          kCardNames[ioType], static_cast<unsigned>(base));
+                          kOutputTypeNames[static_cast<size_t>(ioType)],
+                          static_cast<unsigned>(base));
             throw std::invalid_argument(text);
         }
         if (!ranges.empty() && first <= uint32_t{ranges.back().last} + 1) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -17,6 +18,10 @@
 #include "controls/RadioGroup.h"
 
 namespace vorpline {
+
+// The output types by number, as the dialog lists them and the title names them.
+inline constexpr std::array<const char*, 9> kOutputTypeNames = {
+    "FM801", "SOLO1", "ALS4000", "SB16", "SBPRO2", "ESS", "OPL3", "OPL3LPT", "WAVE"};
 
 // The output configuration as the program keeps it and the configuration file stores it.
 // The member defaults are the values of a first start, before any configuration file exists.
@@ -129,10 +134,7 @@ public:
 
     Label GroupBoxSynthesizer{"GroupBoxSynthesizer", "Synthesizer"};
     RadioGroup RadioGroupType{
-        "RadioGroupType",
-        "Type",
-        {"FM801", "SOLO1", "ALS4000", "SB16", "SBPRO2", "ESS", "OPL3", "OPL3LPT", "WAVE"},
-        0};
+        "RadioGroupType", "Type", {kOutputTypeNames.begin(), kOutputTypeNames.end()}, 0};
 
     Label GroupBoxPortAddress{"GroupBoxPortAddress", "Port address"};
     ComboBox ComboBoxFm801Address{"ComboBoxFm801Address", {}, ComboBox::kNone, true};

@@ -9,19 +9,20 @@ namespace vorpline {
 
 FileBytes ReadFileBytes(const std::filesystem::path& path, std::size_t limit) {
     FileBytes result;
+    // A folder opens as a stream on Linux and only fails when read; a FIFO would block the
+    // open itself, a device never end: look before opening.
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        result.error = "not a regular file";
+        return result;
+    }
     struct Closer {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
     std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         result.error = std::string("cannot open: ") + std::strerror(errno);
-        return result;
-    }
-    // A folder opens as a stream on Linux and only fails when read; a FIFO or a device would
-    // block or never end.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        result.error = "not a regular file";
         return result;
     }
     constexpr std::size_t kBlock = 65536;
