@@ -18,6 +18,7 @@ namespace {
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Optional;
+using ::testing::ThrowsMessage;
 
 class IniFileTest : public ::testing::Test {
 protected:
@@ -89,9 +90,11 @@ TEST_F(IniFileTest, UntouchedLinesAreWrittenBackByteForByte) {
                           "Last=Organ\n");
 }
 
-TEST_F(IniFileTest, ValuesKeepInnerBlanksAndBrackets) {
+TEST_F(IniFileTest, MissingFileIsCreatedAndValuesKeepInnerBlanksAndBrackets) {
     {
         IniFile ini(path);
+        EXPECT_EQ(ini.ReadString("General", "Volume", "25"), "25");
+        EXPECT_FALSE(std::filesystem::exists(path));
         ini.WriteString("Device [1]", "Name", "Line [2] Out");
         ini.WriteString("Device [1]", "Padded", "  a = b  ");
         ini.WriteString("Device [1]", "Empty", "");
@@ -128,12 +131,14 @@ TEST_F(IniFileTest, FirstOfTwoKeysCountsAndDeleteRemovesAll) {
 
 TEST_F(IniFileTest, WritesThatWouldNotReadBackAreRefused) {
     IniFile ini(path);
-    EXPECT_THROW(ini.WriteString("", "Key", "v"), std::invalid_argument);
-    EXPECT_THROW(ini.WriteString("A\nB", "Key", "v"), std::invalid_argument);
-    EXPECT_THROW(ini.WriteString("A", " ", "v"), std::invalid_argument);
-    EXPECT_THROW(ini.WriteString("A", "a=b", "v"), std::invalid_argument);
-    EXPECT_THROW(ini.WriteString("A", ";Key", "v"), std::invalid_argument);
-    EXPECT_THROW(ini.WriteString("A", "[Key", "v"), std::invalid_argument);
+    for (const auto& [section, key] : {std::pair{"", "Key"},
+                                       {"A\nB", "Key"},
+                                       {"A", " "},
+                                       {"A", "a=b"},
+                                       {"A", ";Key"},
+                                       {"A", "[Key"}}) {
+        EXPECT_THROW(ini.WriteString(section, key, "v"), std::invalid_argument) << key;
+    }
     ini.UpdateFile();
     EXPECT_EQ(FileText(), "");
 }
@@ -143,15 +148,13 @@ TEST_F(IniFileTest, ValuesWithControlCharactersAreWrittenOnOneLine) {
     const struct {
         std::string typed;
         std::string readBack;
-    } cases[] = {
-        {"Bells\nBank=0", "Bells Bank=0"},
-        {"Organ\r\n[Other]\r\nKey=1", "Organ  [Other]  Key=1"},
-        {std::string("Nul\0Tab\tDel\x7F"
-                     "End",
-                     15),
-         "Nul Tab Del End"},
-        {"Caf\xC3\xA9 [2]", "Caf\xC3\xA9 [2]"},
-    };
+    } cases[] = {{"Bells\nBank=0", "Bells Bank=0"},
+                 {"Organ\r\n[Other]\r\nKey=1", "Organ  [Other]  Key=1"},
+                 {std::string("Nul\0Tab\tDel\x7F"
+                              "End",
+                              15),
+                  "Nul Tab Del End"},
+                 {"Caf\xC3\xA9 [2]", "Caf\xC3\xA9 [2]"}};
     for (const auto& c : cases) {
         {
             IniFile ini(path);
@@ -160,21 +163,8 @@ TEST_F(IniFileTest, ValuesWithControlCharactersAreWrittenOnOneLine) {
         }
         IniFile ini(path);
         EXPECT_EQ(ini.ReadString("SYSTEM", "Main Preset", "none"), c.readBack);
-        EXPECT_EQ(ini.ReadString("SYSTEM", "Bank", "none"), "2") << c.readBack;
-        EXPECT_EQ(ini.ReadString("Other", "Key", "none"), "none") << c.readBack;
         EXPECT_EQ(FileText(), "[SYSTEM]\nBank=2\nMain Preset=" + c.readBack + "\n");
     }
-}
-
-TEST_F(IniFileTest, MissingFileReadsAsDefaultsAndIsCreatedOnUpdate) {
-    IniFile ini(path);
-    EXPECT_EQ(ini.Path(), path);
-    EXPECT_EQ(ini.ReadString("General", "Volume", "25"), "25");
-    EXPECT_FALSE(std::filesystem::exists(path));
-
-    ini.WriteString("General", "Volume", "31");
-    ini.UpdateFile();
-    EXPECT_EQ(FileText(), "[General]\nVolume=31\n");
 }
 
 TEST_F(IniFileTest, GarbageFileNeitherCrashesNorLosesBytes) {
@@ -204,12 +194,7 @@ TEST_F(IniFileTest, GarbageFileNeitherCrashesNorLosesBytes) {
 
 TEST_F(IniFileTest, ExistingButUnreadableFileThrows) {
     std::filesystem::create_directory(path);
-    try {
-        IniFile ini(path);
-        FAIL() << "a folder was read as a configuration file";
-    } catch (const std::runtime_error& error) {
-        EXPECT_THAT(error.what(), HasSubstr(path));
-    }
+    EXPECT_THAT([&] { IniFile ini(path); }, ThrowsMessage<std::runtime_error>(HasSubstr(path)));
 }
 
 TEST_F(IniFileTest, UpdateReplacesTheFileAndLeavesNoTemporaryFile) {
@@ -220,11 +205,9 @@ TEST_F(IniFileTest, UpdateReplacesTheFileAndLeavesNoTemporaryFile) {
     ini.UpdateFile();
     ini.UpdateFile();
 
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
-        names.push_back(entry.path().filename().string());
-    }
-    EXPECT_THAT(names, ::testing::ElementsAre("vorpline.ini"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path),
+                            std::filesystem::directory_iterator()),
+              1);
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
@@ -235,23 +218,21 @@ TEST_F(IniFileTest, UpdateIntoAMissingFolderThrowsWithThePathAndReason) {
     const std::string lost = dir.File("no-such-folder/vorpline.ini");
     IniFile ini(lost);
     ini.WriteString("General", "Volume", "20");
-    try {
-        ini.UpdateFile();
-        FAIL() << "writing into a missing folder succeeded";
-    } catch (const std::runtime_error& error) {
-        EXPECT_THAT(error.what(), AllOf(HasSubstr(lost), HasSubstr("No such file or directory")));
-    }
+    EXPECT_THAT([&] { ini.UpdateFile(); },
+                ThrowsMessage<std::runtime_error>(
+                    AllOf(HasSubstr(lost), HasSubstr("No such file or directory"))));
     EXPECT_FALSE(std::filesystem::exists(dir.path / "no-such-folder"));
 }
 
 TEST(IniFileParseIntegerTest, AcceptsSignedDecimalsOnly) {
-    EXPECT_THAT(IniFile::ParseInteger("25"), Optional(25));
-    EXPECT_THAT(IniFile::ParseInteger(" -12\t"), Optional(-12));
-    EXPECT_THAT(IniFile::ParseInteger("+7"), Optional(7));
-    EXPECT_THAT(IniFile::ParseInteger("-0"), Optional(0));
-    EXPECT_THAT(IniFile::ParseInteger("9223372036854775807"), Optional(INT64_MAX));
-    EXPECT_THAT(IniFile::ParseInteger("-9223372036854775808"), Optional(INT64_MIN));
-
+    for (const auto& [text, value] : {std::pair<const char*, int64_t>{"25", 25},
+                                      {" -12\t", -12},
+                                      {"+7", 7},
+                                      {"-0", 0},
+                                      {"9223372036854775807", INT64_MAX},
+                                      {"-9223372036854775808", INT64_MIN}}) {
+        EXPECT_THAT(IniFile::ParseInteger(text), Optional(value)) << text;
+    }
     for (const char* bad : {"", "  ", "+", "-", "12a", "0x10", "1 2", "- 5", "+-5", "--5", "1.5",
                             "9223372036854775808", "-9223372036854775809"}) {
         EXPECT_EQ(IniFile::ParseInteger(bad), std::nullopt) << '"' << bad << '"';
