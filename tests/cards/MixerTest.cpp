@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,14 @@ std::vector<PortEvent> Concat(std::initializer_list<std::vector<PortEvent>> part
 // The transfers so far, handed over and forgotten, so each step is checked on its own.
 std::vector<PortEvent> Taken(RecordingPortIo& io) {
     return std::exchange(io.events, {});
+}
+
+// Muted flag, volume and pan as the mixer reports them.
+std::tuple<bool, int, int> Reported(Mixer& mixer) {
+    int volume = -1;
+    int pan = -1;
+    const bool muted = mixer.GetVolumePan(volume, pan);
+    return {muted, volume, pan};
 }
 
 std::vector<PortEvent> Sb16Levels(uint16_t base, uint8_t left, uint8_t right) {
@@ -93,11 +102,7 @@ TEST(MixerTest, OutputWithoutMixerReportsDefaultsAndIgnoresChanges) {
     Mixer mixer;
     mixer.SetVolumePan(3, -20);
     mixer.SetMute(true);
-    int volume = -1;
-    int pan = -1;
-    EXPECT_FALSE(mixer.GetVolumePan(volume, pan));
-    EXPECT_EQ(volume, 25);
-    EXPECT_EQ(pan, 0);
+    EXPECT_EQ(Reported(mixer), std::make_tuple(false, 25, 0));
 }
 
 TEST(SB16Test, FmLevelsGoThroughIndexAndDataPortsAndEndAtZero) {
@@ -121,24 +126,23 @@ TEST(SB16Test, VolumeChangesWhileMutedWaitForUnmute) {
 
     mixer.SetVolumePan(31, 32);
     EXPECT_THAT(io.events, IsEmpty());
-    int volume = 0;
-    int pan = 0;
-    EXPECT_TRUE(mixer.GetVolumePan(volume, pan));
-    EXPECT_EQ(volume, 31);
-    EXPECT_EQ(pan, 32);
+    EXPECT_EQ(Reported(mixer), std::make_tuple(true, 31, 32));
 
     mixer.SetMute(false);
     EXPECT_THAT(io.events, ElementsAreArray(Sb16Levels(0x240, 15, 31)));
-    EXPECT_FALSE(mixer.GetVolumePan(volume, pan));
+    EXPECT_FALSE(std::get<0>(Reported(mixer)));
 }
 
 TEST(SB16Test, RejectsABaseWhosePortsRunPastTheEnd) {
     RecordingPortIo io;
     EXPECT_THROW(SB16(io, 0xFFFB), std::invalid_argument);
     EXPECT_THROW(Solo1(io, 0xFFF9), std::invalid_argument);
+    EXPECT_THROW(FM801(io, 0xFFAB), std::invalid_argument);
     EXPECT_THAT(io.events, IsEmpty());
     EXPECT_NO_THROW(SB16(io, 0xFFFA));
     EXPECT_NO_THROW(Solo1(io, 0xFFF8));
+    io.idleValue = 0;
+    EXPECT_NO_THROW(FM801(io, 0xFFAA));
 }
 
 TEST(SBPRO2Test, BothLevelsShareRegister26) {
@@ -186,26 +190,18 @@ protected:
     RecordingPortIo io;
 };
 
-TEST_F(FM801Test, CreationMutesMarksTheCardInUseAndUnmutes) {
+TEST_F(FM801Test, CreationMarksTheCardInUseUnderMuteAndDestructionUndoesIt) {
     io.replies[kVolume] = {0x0808, 0x0000, 0x8808};
     io.replies[kControl] = {0x0041};
-
-    FM801 mixer(io, kBase);
-
-    EXPECT_THAT(io.events,
+    std::optional<FM801> mixer(std::in_place, io, kBase);
+    EXPECT_THAT(Taken(io),
                 ElementsAre(In16(kVolume, 0x0808), Out16(kVolume, 0x8808), In16(kVolume, 0x0000),
                             In16(kControl, 0x0041), Out16(kControl, 0x0045), In16(kControl, 0x0000),
                             In16(kVolume, 0x8808), Out16(kVolume, 0x0808), In16(kVolume, 0x0000)));
-}
 
-TEST_F(FM801Test, DestructionClearsTheInUseMarkAndMutes) {
-    std::optional<FM801> mixer(std::in_place, io, kBase);
-    io.events.clear();
     io.replies[kControl] = {0x00C5};
     io.replies[kVolume] = {0x0102};
-
     mixer.reset();
-
     EXPECT_THAT(io.events,
                 ElementsAre(In16(kControl, 0x00C5), Out16(kControl, 0x00C1), In16(kControl, 0x0000),
                             In16(kVolume, 0x0102), Out16(kVolume, 0x8102), In16(kVolume, 0x0000)));
@@ -230,18 +226,10 @@ TEST_F(FM801Test, VolumeRegisterHoldsAttenuationsAndKeepsTheMuteBit) {
 
 TEST_F(FM801Test, VolumeAndMuteAreReadBackFromTheCard) {
     FM801 mixer(io, kBase);
-    int volume = 0;
-    int pan = 0;
-
     io.replies[kVolume] = {0x8010};
-    EXPECT_TRUE(mixer.GetVolumePan(volume, pan));
-    EXPECT_EQ(volume, 31);
-    EXPECT_EQ(pan, 32);
-
+    EXPECT_EQ(Reported(mixer), std::make_tuple(true, 31, 32));
     io.replies[kVolume] = {0x0606};
-    EXPECT_FALSE(mixer.GetVolumePan(volume, pan));
-    EXPECT_EQ(volume, 25);
-    EXPECT_EQ(pan, 0);
+    EXPECT_EQ(Reported(mixer), std::make_tuple(false, 25, 0));
 }
 
 TEST_F(FM801Test, AttenuatorSetsBit6Or7OfTheControlRegister) {
@@ -263,12 +251,6 @@ TEST_F(FM801Test, AttenuatorSetsBit6Or7OfTheControlRegister) {
     EXPECT_THROW(mixer.SetAttenuator(3), std::invalid_argument);
     EXPECT_THROW(mixer.SetAttenuator(0), std::invalid_argument);
     EXPECT_THAT(io.events, IsEmpty());
-}
-
-TEST_F(FM801Test, RejectsABaseWhoseControlRegisterRunsPastTheEnd) {
-    EXPECT_THROW(FM801(io, 0xFFAB), std::invalid_argument);
-    EXPECT_THAT(io.events, IsEmpty());
-    EXPECT_NO_THROW(FM801(io, 0xFFAA));
 }
 
 } // namespace
