@@ -10,10 +10,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-const std::vector<std::string> kDefaultTuning = {"-1200", "0 cents", "+1200", "+1900",    "+2400",
-                                                 "+2790", "+3100",   "+3370", "+3600",    "+3800",
-                                                 "+3990", "+4300",   "+4690", "Edit list"};
-
 class OperatorEditing : public MainFormFixture {
 protected:
     std::array<uint8_t, 5> Registers(int op, int voice) const {
@@ -82,7 +78,7 @@ TEST_F(OperatorEditing, NothingReachesTheChipBeforeTheEngineIsAttached) {
     EXPECT_TRUE(backend.writes.empty());
 }
 
-TEST_F(OperatorEditing, CopyOnOperator1PasteOnOperator5) {
+TEST_F(OperatorEditing, CopyOrCutOnOneOperatorPasteOnAnother) {
     EXPECT_FALSE(form.FrameOp13.MenuItemPaste.Enabled());
     form.FrameOp13.MenuItemPaste.Click();
     EXPECT_TRUE(backend.writes.empty()) << "nothing to paste yet";
@@ -106,37 +102,41 @@ TEST_F(OperatorEditing, CopyOnOperator1PasteOnOperator5) {
     EXPECT_EQ(chip.VelocityOffset(4), 77);
     EXPECT_EQ(chip.VelocityTarget(4), 2);
     EXPECT_TRUE(form.FrameOp13.CheckBoxCC.Checked());
-}
 
-TEST_F(OperatorEditing, CutCopiesThenClears) {
     Edit(1);
-    OperatorRecord edited = Record(1);
+    const OperatorRecord edited = Record(1);
     form.FrameOp4.MenuItemCut.Click();
-    EXPECT_EQ(form.FrameOp4.TrackBarVolume.Position(), 63);
+    EXPECT_EQ(form.FrameOp4.TrackBarVolume.Position(), 63) << "cut clears";
     form.FrameOp16.MenuItemPaste.Click();
     EXPECT_EQ(Fields(Record(5)), Fields(edited));
 }
 
-TEST_F(OperatorEditing, ClearAllFromOperator3ClearsAllSix) {
+TEST_F(OperatorEditing, ClearAllFromOperator3ClearsAllSixAndIsTheDefault) {
+    const std::vector<std::string> defaultTuning = form.FrameOp1.ComboBoxFreqMultiplier.Items();
+    const std::array<uint8_t, 5> cleared{0x01, 0x00, 0xFF, 0xFF, 0};
     for (int op = 0; op < 6; ++op) {
         Edit(op);
     }
     form.FrameOp7.MenuItemClearAll.Click();
     for (int op = 0; op < 6; ++op) {
+        SCOPED_TRACE(op);
         const TFrameOp& f = *form.FrameOps[static_cast<size_t>(op)];
-        EXPECT_EQ(f.ComboBoxFreqMultiplier.Items(), kDefaultTuning);
-        EXPECT_EQ(f.ComboBoxFreqMultiplier.ItemIndex(), 1);
+        EXPECT_EQ(f.ComboBoxFreqMultiplier.Items(), defaultTuning);
+        EXPECT_EQ(f.ComboBoxFreqMultiplier.Text(), "0 cents");
         EXPECT_FALSE(f.CheckBoxCC.Checked());
         EXPECT_EQ(f.TrackBarOffset.Position(), 0);
         EXPECT_EQ(f.ComboBoxTarget.ItemIndex(), 0);
         for (int voice = 0; voice < 6; ++voice) {
-            EXPECT_EQ(Registers(op, voice), (std::array<uint8_t, 5>{0x01, 0x00, 0xFF, 0xFF, 0}))
-                << "operator " << op << " voice " << voice;
+            EXPECT_EQ(Registers(op, voice), cleared) << "voice " << voice;
         }
         EXPECT_FALSE(chip.DamperFlag(op));
         EXPECT_EQ(chip.VelocityTarget(op), 0);
         EXPECT_EQ(chip.VelocityOffset(op), 0);
     }
+    Edit(3);
+    form.ApplyDefaultOperators();
+    EXPECT_EQ(Registers(3, 2), cleared);
+    EXPECT_EQ(form.FrameOp10.ComboBoxFreqMultiplier.Text(), "0 cents");
 }
 
 TEST_F(OperatorEditing, TuningListIsRebuiltFromTheRecord) {
@@ -152,10 +152,9 @@ TEST_F(OperatorEditing, TuningListIsRebuiltFromTheRecord) {
     EXPECT_EQ(form.FrameOp7.ComboBoxFreqMultiplier.Text(), "+3990");
     EXPECT_EQ(Reg(kRegFlags, 2, 0) & 0x0F, 10);
 
-    OperatorRecord back = Record(2);
-    EXPECT_EQ(back.tuning[0], 3990);
-    EXPECT_EQ(back.tuning[1], 0);
-    EXPECT_EQ(back.tuning[2], OperatorRecord::kNoTuningEntry);
+    const OperatorRecord back = Record(2);
+    EXPECT_THAT(std::vector<int16_t>(back.tuning.begin(), back.tuning.begin() + 3),
+                ElementsAre(3990, 0, OperatorRecord::kNoTuningEntry));
     EXPECT_EQ(back.reg[0], 10);
 }
 
@@ -176,13 +175,6 @@ TEST_F(OperatorEditing, EditListOpensTheEditorThenFallsBackToUnison) {
     box.UserSelect(box.Count() - 1);
     EXPECT_EQ(box.Text(), "+1900");
     EXPECT_EQ(Reg(kRegFlags, 1, 5) & 0x0F, 3);
-}
-
-TEST_F(OperatorEditing, DefaultOperatorsAreTheClearedState) {
-    Edit(3);
-    form.ApplyDefaultOperators();
-    EXPECT_EQ(Registers(3, 2), (std::array<uint8_t, 5>{0x01, 0x00, 0xFF, 0xFF, 0}));
-    EXPECT_EQ(form.FrameOp10.ComboBoxFreqMultiplier.Text(), "0 cents");
 }
 
 } // namespace
