@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -52,9 +54,8 @@ TEST(StandardMidiFileTest, Format0ReadsEveryChannelMessageKindAtDefaultTempo) {
                                     {0, {0xD4, 77}},
                                     {960, {0xE5, 0x00, 0x40}}})});
     const StandardMidiFile midi = ParseBytes(file);
-    EXPECT_EQ(midi.Format(), 0);
-    EXPECT_EQ(midi.TrackCount(), 1);
-    EXPECT_EQ(midi.TicksPerQuarter(), 480);
+    EXPECT_EQ(std::tuple(midi.Format(), midi.TrackCount(), midi.TicksPerQuarter()),
+              std::tuple(0, 1, 480));
     EXPECT_THAT(Lines(midi),
                 ElementsAre("0:90 60 100 @0 0", "0:80 60 64 @0.5 480", "0:A1 61 30 @0.5 480",
                             "0:B2 7 90 @0.75 720", "0:C3 5 0 @0.75 720", "0:D4 77 0 @0.75 720",
@@ -112,39 +113,30 @@ TEST(StandardMidiFileTest, SmpteDivisionUsesFixedTickLengthAndSkipsForeignChunks
 TEST(StandardMidiFileTest, LoadReadsFilesAndNamesThemInErrors) {
     const std::string path = ::testing::TempDir() + "/smf-" + std::to_string(::getpid()) + ".mid";
     const Bytes bytes = File(0, 96, {Track({{96, {0x90, 60, 100}}})});
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     const StandardMidiFile midi = StandardMidiFile::Load(path);
     std::remove(path.c_str());
     ASSERT_EQ(midi.Events().size(), 1u);
     EXPECT_DOUBLE_EQ(midi.Events()[0].seconds, 0.5);
 
-    try {
-        StandardMidiFile::Load(path);
-        FAIL() << "missing file loaded";
-    } catch (const MidiFileError& e) {
-        EXPECT_THAT(e.what(), HasSubstr(path + ": cannot open"));
-    }
+    EXPECT_THAT([&] { StandardMidiFile::Load(path); },
+                ::testing::ThrowsMessage<MidiFileError>(HasSubstr(path + ": cannot open")));
 }
 
 TEST(StandardMidiFileTest, MalformedFilesGiveClearErrors) {
     const Bytes good = File(1, 96, {Track({{0, {0x90, 60, 100}}}), Track({{0, {0x80, 60, 0}}})});
-    Bytes cutInTrack2(good.begin(), good.end() - 3);
-    Bytes vlqTooLong = Header(0, 1, 96);
-    Append(vlqTooLong, Chunk("MTrk", {0x81, 0x82, 0x83, 0x84, 0x05, 0x90, 60, 1}));
-    Bytes missingData = Header(0, 1, 96);
-    Append(missingData, Chunk("MTrk", {0x00, 0x90, 60}));
-    Bytes shortTempo = Header(0, 1, 96);
-    Append(shortTempo, Chunk("MTrk", {0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}));
-    Bytes metaTooLong = Header(0, 1, 96);
-    Append(metaTooLong, Chunk("MTrk", {0x00, 0xFF, 0x01, 0x7F, 'x'}));
-    Bytes hugeChunk = Header(0, 1, 96);
-    Append(hugeChunk, Bytes{'M', 'T', 'r', 'k', 0xFF, 0xFF, 0xFF, 0xF0, 0x00});
-    Bytes junk = Header(0, 1, 96);
-    Append(junk, Bytes{0x00, 0x01, 0x02, 0x03, 0, 0, 0, 0});
-
+    // One track chunk holding exactly these bytes, or these bytes where the chunk should be.
+    auto chunk = [](const Bytes& body) {
+        Bytes file = Header(0, 1, 96);
+        Append(file, Chunk("MTrk", body));
+        return file;
+    };
+    auto raw = [](const Bytes& tail) {
+        Bytes file = Header(0, 1, 96);
+        Append(file, tail);
+        return file;
+    };
     const std::vector<std::pair<Bytes, std::string>> cases = {
         {{}, "t.mid: empty file"},
         {{'M', 'T', 'h', 'd', 0, 0}, "no MThd header"},
@@ -153,16 +145,16 @@ TEST(StandardMidiFileTest, MalformedFilesGiveClearErrors) {
         {File(2, 96, {Track({})}), "format 2"},
         {File(0, 0, {Track({})}), "division of 0"},
         {Header(0, 1, 96), "file ends before track chunk 1 of 1"},
-        {cutInTrack2, "truncated track chunk 2"},
-        {hugeChunk, "truncated track chunk 1"},
-        {junk, "garbage where a chunk should start"},
+        {Bytes(good.begin(), good.end() - 3), "truncated track chunk 2"},
+        {raw({'M', 'T', 'r', 'k', 0xFF, 0xFF, 0xFF, 0xF0, 0x00}), "truncated track chunk 1"},
+        {raw({0x00, 0x01, 0x02, 0x03, 0, 0, 0, 0}), "garbage where a chunk should start"},
         {File(0, 96, {Track({{0, {60, 100}}})}), "data byte 0x3C without a preceding status"},
-        {vlqTooLong, "longer than 4 bytes"},
-        {missingData, "runs past the end of the track chunk"},
+        {chunk({0x81, 0x82, 0x83, 0x84, 0x05, 0x90, 60, 1}), "longer than 4 bytes"},
+        {chunk({0x00, 0x90, 60}), "runs past the end of the track chunk"},
         {File(0, 96, {Track({{0, {0x90, 0x91, 1}}})}), "status byte 0x91 where a data byte"},
         {File(0, 96, {Track({{0, {0xF4}}})}), "unexpected status byte 0xF4"},
-        {shortTempo, "tempo event of 2 bytes"},
-        {metaTooLong, "meta event of 127 bytes runs past"},
+        {chunk({0x00, 0xFF, 0x51, 0x02, 0x07, 0xA1}), "tempo event of 2 bytes"},
+        {chunk({0x00, 0xFF, 0x01, 0x7F, 'x'}), "meta event of 127 bytes runs past"},
         {File(0, 0xE528, {Track({})}), "unsupported SMPTE frame rate 27"},
     };
     for (const auto& [bytes, message] : cases) {
