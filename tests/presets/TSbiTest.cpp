@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "engine/MultiplierCents.h"
 #include "presets/ExtLayout.h"
@@ -65,10 +66,6 @@ bool SameRegisters(const PatchRecord& a, const PatchRecord& b) {
         }
     }
     return a.channel12 == b.channel12 && a.channel34 == b.channel34 && a.channel56 == b.channel56;
-}
-
-int16_t Tuning(const PatchExt& e, int op, int mult) {
-    return ext::GetS16(e, ext::TuningEntry(op, mult));
 }
 
 class SbiFiles : public ::testing::Test {
@@ -181,9 +178,9 @@ TEST_F(SbiFiles, ShortPresetsOverlayOnlyTheirOperators) {
     EXPECT_EQ(patch.channel56, 0x2F);
     EXPECT_EQ(patch.op[0].reg, DistinctPatch().op[0].reg);
     EXPECT_EQ(patch.channel12, 0x3B);
-    for (int mult = 0; mult < 16; ++mult) {
-        EXPECT_EQ(Tuning(e, 4, mult), kMultiplierCentsTable[static_cast<size_t>(mult)]);
-        EXPECT_EQ(Tuning(e, 5, mult), kMultiplierCentsTable[static_cast<size_t>(mult)]);
+    for (int entry = 0; entry < 32; ++entry) {
+        EXPECT_EQ(ext::GetS16(e, ext::TuningEntry(4 + entry / 16, entry % 16)),
+                  kMultiplierCentsTable[static_cast<size_t>(entry % 16)]);
     }
     for (int i = 0; i < PatchExt::kSize; ++i) {
         if (i < ext::TuningEntry(4, 0) || i >= ext::TuningEntry(6, 0)) {
@@ -256,10 +253,9 @@ TEST_F(SbiFiles, ShortSixOperatorFilesGetTheDefaultsOfTheirAge) {
     file[69] = 2;
     ASSERT_TRUE(TSbi::Decode(file, patch, e));
     EXPECT_EQ(e[PatchExt::kPriority1234], 0x5A);
-    EXPECT_EQ(ext::GetS16(e, ext::kBendRange1234), 1200);
-    EXPECT_EQ(ext::GetU16(e, ext::kPortamento56), 0);
-    EXPECT_EQ(e[ext::kLegato], 0);
-    EXPECT_EQ(ext::GetS16(e, ext::kModRange1234), 2400);
+    EXPECT_EQ(std::tuple(ext::GetS16(e, ext::kBendRange1234), ext::GetU16(e, ext::kPortamento56),
+                         e[ext::kLegato], ext::GetS16(e, ext::kModRange1234)),
+              std::tuple(int16_t{1200}, uint16_t{0}, uint8_t{0}, int16_t{2400}));
 }
 
 TEST_F(SbiFiles, WritingReplacesWholeFilesAndNeverLeavesTheBank) {
