@@ -102,12 +102,10 @@ protected:
 };
 
 TEST_F(PresetPanel, SaveChecksTheNameWritesAndLoadsTheNewPreset) {
-    preset.UserType("");
-    save.Click();
-    preset.UserType("Default");
-    save.Click();
-    preset.UserType("../../escape");
-    save.Click();
+    for (const char* name : {"", "Default", "../../escape"}) {
+        preset.UserType(name);
+        save.Click();
+    }
     EXPECT_THAT(errors, ElementsAre("You must supply a name for the preset.",
                                     "The Default preset cannot be saved.",
                                     "A preset name cannot contain \"/\" or \"\\\"."));
@@ -133,9 +131,9 @@ TEST_F(PresetPanel, SaveChecksTheNameWritesAndLoadsTheNewPreset) {
 }
 
 TEST_F(PresetPanel, LoadingByPickEnterResetAndStep) {
-    Touch(File("b"), "bee");
-    Touch(File("A"), "ay");
-    Touch(File("c"), "sea");
+    for (const auto& [name, text] : {std::pair{"b", "bee"}, {"A", "ay"}, {"c", "sea"}}) {
+        Touch(File(name), text);
+    }
     window.RebuildList();
     ASSERT_THAT(preset.Items(), ElementsAre("A", "b", "c"));
 
@@ -209,12 +207,13 @@ TEST_F(PresetPanel, DefaultAndDeleteAskFirst) {
     EXPECT_EQ(contents, "built-in");
     EXPECT_THAT(preset.Items(), ElementsAre("Default"));
 
-    preset.UserType("Default");
-    remove.Click();
-    preset.UserType("../../etc/passwd");
-    remove.Click();
-    EXPECT_EQ(errors.at(1), "The default preset cannot be deleted.");
-    EXPECT_EQ(errors.at(2), "A preset name cannot contain \"/\" or \"\\\".");
+    for (const char* name : {"Default", "../../etc/passwd"}) {
+        preset.UserType(name);
+        remove.Click();
+    }
+    EXPECT_THAT(errors,
+                ElementsAre("Preset delete failed.", "The default preset cannot be deleted.",
+                            "A preset name cannot contain \"/\" or \"\\\"."));
     EXPECT_EQ(confirm.asked.size(), 4u) << "refused names are not even asked about";
 }
 
