@@ -207,35 +207,24 @@ TEST_F(FormPortTest, WaveValuesSelectListedItemsAndNumbersFallBack) {
 TEST_F(FormPortTest, TypeChangeEnablesOnlyWhatTheTypeUses) {
     PortConfig config;
     Run(config, [](TFormPort& f) {
-        auto enabledBoxes = [&f] {
-            std::vector<int> types;
-            for (int type = 0; type < 8; ++type) {
-                if (f.AddressBox(type).Enabled()) {
-                    types.push_back(type);
-                }
+        // The type's address box (none for the wave output), then the wave output's controls.
+        for (int type : {3, kIoTypeWave, 7}) {
+            SCOPED_TRACE(type);
+            f.RadioGroupType.SetItemIndex(type);
+            const bool wave = type == kIoTypeWave;
+            for (int box = 0; box < 8; ++box) {
+                EXPECT_EQ(f.AddressBox(box).Enabled(), box == type) << box;
             }
-            return types;
-        };
-        EXPECT_EQ(enabledBoxes(), std::vector<int>{3});
-        EXPECT_FALSE(f.GroupBoxWave.Enabled());
-        EXPECT_FALSE(f.CheckBoxDSP.Enabled());
-        EXPECT_TRUE(f.EditPre.Enabled());
-
-        f.RadioGroupType.SetItemIndex(kIoTypeWave);
-        EXPECT_EQ(enabledBoxes(), std::vector<int>{});
-        for (const Control* control : std::initializer_list<const Control*>{
-                 &f.ComboBoxWavePort, &f.ComboBoxSRate, &f.ComboBoxBSize, &f.ComboBoxRSize,
-                 &f.GroupBoxWave, &f.RadioGroupWaveCallback, &f.EditSoundFile,
-                 &f.SpeedButtonSoundFile, &f.CheckBoxDSP}) {
-            EXPECT_TRUE(control->Enabled()) << control->Name();
+            for (const Control* control : std::initializer_list<const Control*>{
+                     &f.ComboBoxWavePort, &f.ComboBoxSRate, &f.ComboBoxBSize, &f.ComboBoxRSize,
+                     &f.GroupBoxWave, &f.RadioGroupWaveCallback, &f.EditSoundFile,
+                     &f.SpeedButtonSoundFile, &f.CheckBoxDSP}) {
+                EXPECT_EQ(control->Enabled(), wave) << control->Name();
+            }
+            for (const Control* delay : {&f.EditPre, &f.EditPost, &f.EditKey}) {
+                EXPECT_EQ(delay->Enabled(), !wave) << delay->Name();
+            }
         }
-        EXPECT_FALSE(f.EditPre.Enabled() || f.EditPost.Enabled() || f.EditKey.Enabled());
-
-        f.RadioGroupType.SetItemIndex(7);
-        EXPECT_EQ(enabledBoxes(), std::vector<int>{7});
-        EXPECT_FALSE(f.ComboBoxWavePort.Enabled());
-        EXPECT_FALSE(f.SpeedButtonSoundFile.Enabled());
-        EXPECT_TRUE(f.EditKey.Enabled());
     });
 }
 
