@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <string>
 
@@ -13,6 +15,7 @@ TEST(FileBytes, ReadsUpToTheLimitAndNamesWhatWentWrong) {
     TempDir dir;
     std::ofstream(dir.File("ten"), std::ios::binary) << "0123456789";
     std::filesystem::create_directory(dir.path / "folder");
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0); // opening one would wait for a writer
     struct Case {
         std::string name;
         size_t limit;
@@ -25,6 +28,7 @@ TEST(FileBytes, ReadsUpToTheLimitAndNamesWhatWentWrong) {
         {"ten", 0, "", ""},
         {"missing", 10, "", "cannot open: No such file or directory"},
         {"folder", 10, "", "not a regular file"},
+        {"fifo", 10, "", "not a regular file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name + " limit " + std::to_string(c.limit));
