@@ -8,6 +8,7 @@
 
 #include "app/Instrument.h"
 #include "app/RenderPreset.h"
+#include "app/RenderToolPresets.h"
 #include "audio/OfflineChip.h"
 #include "config/OutputConfig.h"
 #include "dsp/TFormDSP.h"
@@ -58,6 +59,9 @@ PortConfig RenderConfig(const RenderOptions& options, const IniFile& ini) {
     config.ioSRate = options.rate;
     if (!options.dsp.empty()) {
         config.options |= kOptionDsp;
+    }
+    for (const auto& [kind, preset] : options.toolPresets) {
+        config.options |= kind->option;
     }
     return config;
 }
@@ -124,6 +128,9 @@ RenderResult MidiRenderer::Run() {
         if (window == nullptr || !window->ApplySettings(options.dsp)) {
             throw std::runtime_error("DSP settings \"" + options.dsp + "\" are not nine numbers");
         }
+    }
+    for (const auto& [kind, preset] : options.toolPresets) {
+        LoadToolPreset(instrument.Tools(), *kind, preset);
     }
     TFormMain& form = instrument.Main();
     if (patch) {

@@ -3,10 +3,14 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/PatchRecord.h"
 
 namespace vorpline {
+
+struct ToolPresetOption;
 
 struct RenderOptions {
     std::string midiPath;
@@ -26,6 +30,9 @@ struct RenderOptions {
     std::filesystem::path presetRoot;
     // The DSP stage's nine settings as stored ("0,1,64,64,0,0,0,64,64"); empty = no DSP.
     std::string dsp;
+    // Tool windows made for the render with the preset each plays (by name or file), in the
+    // order given: "--cc Knobs" makes the control-change map and loads "Knobs".
+    std::vector<std::pair<const ToolPresetOption*, std::string>> toolPresets;
 };
 
 struct RenderResult {

@@ -9,6 +9,7 @@
 
 #include "app/MidiRenderer.h"
 #include "app/RenderPreset.h"
+#include "app/RenderToolPresets.h"
 #include "dsp/TFormDSP.h"
 #include "ui/MainPresets.h"
 
@@ -72,6 +73,8 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
                                  "resonance), not \"" +
                                  options.dsp + "\"");
             }
+        } else if (const ToolPresetOption* kind = FindToolPresetOption(a)) {
+            options.toolPresets.emplace_back(kind, value());
         } else if (a == "--quiet") {
             options.progress = false;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -101,7 +104,8 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
 std::string RenderUsage(const std::string& invocation) {
     return "Usage: " + invocation +
            " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--ini FILE]\n"
-           "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--quiet]\n"
+           "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--cc NAME]\n"
+           "       [--quiet]\n"
            "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
@@ -114,6 +118,9 @@ std::string RenderUsage(const std::string& invocation) {
            "  --dsp VALUES   run the DSP stage with the nine numbers of the \"DSP\" setting:\n"
            "                 patch, enable, input gain, output gain, fewer bits, noise,\n"
            "                 filter, frequency, resonance (e.g. 0,1,64,64,0,0,1,90,64)\n"
+           "  --cc NAME      map controllers through control change preset NAME (from\n"
+           "                 vpx/control change beside the program, or the file NAME when\n"
+           "                 it ends in .txt); operators ticked \"CC\" follow them\n"
            "  --quiet        no progress report\n";
 }
 
@@ -127,6 +134,7 @@ int RunRenderCommand(const std::string& program, const std::vector<std::string>&
     try {
         RenderOptions options = ParseOptions(args);
         CheckRenderPreset(options);
+        CheckToolPresets(options);
         MidiRenderer renderer(options);
         renderer.Run();
         return 0;

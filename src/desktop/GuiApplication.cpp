@@ -14,6 +14,7 @@
 #include "audio/RtAudioBackend.h"
 #include "desktop/MainThreadPoster.h"
 #include "platform/RealTimerService.h"
+#include "presets/PresetWindow.h"
 #include "qt/Guarded.h"
 #include "qt/InfoDialog.h"
 #include "qt/MainWindowView.h"
@@ -72,6 +73,9 @@ int RunGui(int argc, char** argv, const std::string& executablePath,
     // Each tool window of this run gets its view; the module buttons show and hide them.
     std::vector<std::unique_ptr<QWidget>> toolViews;
     for (const ToolRegistry::Entry& entry : session->Tools().Entries()) {
+        if (PresetWindow* presets = entry.window->Presets()) {
+            presets->SetConfirmService(&confirm);
+        }
         if (std::unique_ptr<QWidget> view = MakeToolView(*entry.window, &window)) {
             toolViews.push_back(std::move(view));
         }

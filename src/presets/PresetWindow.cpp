@@ -56,6 +56,25 @@ bool PresetWindow::Load() {
     return loaded;
 }
 
+bool PresetWindow::LoadByName(const std::string& name) {
+    c.ComboBoxPreset.SetText(name);
+    return Load();
+}
+
+bool PresetWindow::LoadFile(const std::filesystem::path& file) {
+    const std::filesystem::path home = folder.Folder();
+    const std::string name = file.stem().string();
+    folder.SetFolder(file.parent_path());
+    const bool loaded = setup.read && setup.read(name);
+    folder.SetFolder(home);
+    if (loaded) {
+        ShowLoaded(name);
+    } else {
+        ShowUnloaded();
+    }
+    return loaded;
+}
+
 void PresetWindow::ApplyDefault() {
     if (setup.applyDefault) {
         setup.applyDefault();

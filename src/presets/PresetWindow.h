@@ -72,6 +72,11 @@ public:
     void RebuildList();
     // Loads the preset named by the text; true when it was loaded ("Default" always is).
     bool Load();
+    // Puts `name` into the box and loads it.
+    bool LoadByName(const std::string& name);
+    // A preset file anywhere (its extension the folder's), read as if it stood in the folder;
+    // its name is the file's stem. The folder stays where it was.
+    bool LoadFile(const std::filesystem::path& file);
     // The built-in contents, then: no entry selected, text "Default", caption without a name.
     void ApplyDefault();
     // Moves the selection by `delta` and loads: past the end to the first entry, before the

@@ -7,6 +7,7 @@ class AudioProcessor;
 class Form;
 class HubPeers;
 class IniFile;
+class PresetWindow;
 class RegisterBender;
 
 // A tool window (DSP, Circuit Bend, control-change map, clock, LFO, sequencer, drum kit,
@@ -38,6 +39,9 @@ public:
     // audio (the DSP stage) and a bender of register writes (Circuit Bend).
     virtual AudioProcessor* AudioStage() { return nullptr; }
     virtual RegisterBender* Bender() { return nullptr; }
+    // The preset panel of a window that keeps presets (the desktop program gives it its
+    // confirmations; a performance picks its preset by name).
+    virtual PresetWindow* Presets() { return nullptr; }
 };
 
 } // namespace vorpline

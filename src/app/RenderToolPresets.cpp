@@ -1,0 +1,82 @@
+#include "app/RenderToolPresets.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "app/MidiRenderer.h"
+#include "app/ToolRegistry.h"
+#include "config/TFormPort.h"
+#include "presets/PresetFolder.h"
+#include "presets/PresetWindow.h"
+#include "presets/TFormCc.h"
+
+namespace vorpline {
+
+namespace {
+
+constexpr ToolPresetOption kOptions[] = {
+    {"--cc", ToolId::Cc, kOptionCc, TFormCc::kFolder, ".txt", "control change preset"},
+};
+
+std::runtime_error Missing(const ToolPresetOption& kind, const std::string& preset) {
+    return std::runtime_error(std::string(kind.what) + " \"" + preset +
+                              "\" not found or not readable");
+}
+
+} // namespace
+
+std::span<const ToolPresetOption> ToolPresetOptions() {
+    return kOptions;
+}
+
+const ToolPresetOption* FindToolPresetOption(std::string_view flag) {
+    for (const ToolPresetOption& kind : kOptions) {
+        if (flag == kind.flag) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+bool IsToolPresetFile(const ToolPresetOption& kind, const std::string& preset) {
+    return preset.ends_with(kind.extension) &&
+           preset.size() > std::string_view(kind.extension).size();
+}
+
+void CheckToolPresets(const RenderOptions& options) {
+    for (const auto& [kind, preset] : options.toolPresets) {
+        if (preset == PresetFolder::kDefaultName) {
+            continue;
+        }
+        std::error_code error;
+        std::optional<std::filesystem::path> path =
+            IsToolPresetFile(*kind, preset)
+                ? std::optional<std::filesystem::path>(preset)
+                : PresetFolder(options.presetRoot / kind->folder, kind->extension).PathOf(preset);
+        if (!path || !std::filesystem::is_regular_file(*path, error)) {
+            throw Missing(*kind, preset);
+        }
+    }
+}
+
+void LoadToolPreset(const ToolRegistry& tools, const ToolPresetOption& kind,
+                    const std::string& preset) {
+    ToolWindow* window = tools.Find(kind.tool);
+    PresetWindow* presets = window != nullptr ? window->Presets() : nullptr;
+    if (presets == nullptr) {
+        throw std::logic_error(std::string(kind.flag) + ": the window was not made");
+    }
+    bool loaded = false;
+    if (IsToolPresetFile(kind, preset)) {
+        loaded = presets->LoadFile(preset);
+    } else {
+        // What the user would type into the window's preset box, Enter included.
+        presets->RebuildList();
+        loaded = presets->LoadByName(preset);
+    }
+    if (!loaded) {
+        throw Missing(kind, preset);
+    }
+}
+
+} // namespace vorpline

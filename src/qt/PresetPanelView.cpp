@@ -1,0 +1,36 @@
+#include "qt/PresetPanelView.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+
+#include "qt/PanelWidgets.h"
+
+namespace vorpline {
+
+namespace {
+
+// Preset names can be long; the box shows this many characters and elides the rest.
+constexpr int kNameChars = 16;
+
+} // namespace
+
+QWidget* MakePresetPanel(QWidget* parent, const PresetWindow::Controls& c) {
+    QGridLayout* grid = nullptr;
+    QGroupBox* group = MakeGroup(parent, QObject::tr("Preset"), grid);
+    group->setObjectName(QStringLiteral("PanelPreset"));
+    QComboBox* name = MakeComboBox(group, c.ComboBoxPreset);
+    name->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    name->setMinimumContentsLength(kNameChars);
+    AddField(grid, 0, 0, MakeLabel(group, c.LabelPreset), name);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(2);
+    for (Button* button : {&c.ButtonSave, &c.ButtonReset, &c.ButtonDefault, &c.ButtonDelete}) {
+        buttons->addWidget(MakeCompactButton(group, *button));
+    }
+    grid->addLayout(buttons, 1, 0, 1, 2);
+    return group;
+}
+
+} // namespace vorpline
