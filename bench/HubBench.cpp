@@ -9,9 +9,9 @@
 #include "engine/ChipBackend.h"
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
-#include "midi/CcMap.h"
 #include "midi/MessageHub.h"
 #include "platform/VirtualTimerService.h"
+#include "presets/TFormCc.h"
 #include "ui/TFormMain.h"
 
 namespace vorpline {
@@ -23,12 +23,6 @@ public:
     uint64_t writes = 0;
 };
 
-class DefaultMap : public CcMap {
-public:
-    const CcNumberTable& Numbers() const override { return kDefaultCcNumbers; }
-    void ControllerObserved(uint8_t, uint8_t) override {}
-};
-
 // The synth panel on an engine in Poly 6, both parts on channel 1, the MIDI input open.
 struct HubRig {
     DroppingBackend backend;
@@ -37,13 +31,16 @@ struct HubRig {
     PitchControl pitch{engine};
     TFormMain form{std::filesystem::path()};
     MessageHub hub{form, engine, pitch};
-    DefaultMap map;
+    // The map window itself, at its defaults, logging every controller as a musician watching
+    // it would.
+    TFormCc map{std::filesystem::path("/nonexistent"), {}};
 
     HubRig() {
         form.AttachEngine(engine, pitch);
         form.ApplyDefaultOperators();
         hub.inputOpen = [] { return true; };
-        hub.peers.Connect(map);
+        map.CheckBoxEnable.SetChecked(true);
+        map.ConnectPeers(hub.peers);
     }
 };
 

@@ -11,6 +11,8 @@ VORPLINE_PACKAGES=(
     qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-core
     xvfb xauth
 )
+# The test command also fuzzes every reader of outside files with clang's libFuzzer.
+VORPLINE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 vorpline_install_packages() {
     local missing=()
