@@ -10,6 +10,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/AsciiCase.h"
+
 namespace vorpline {
 
 namespace {
@@ -23,22 +25,6 @@ std::string_view Trim(std::string_view text) {
     }
     const size_t last = text.find_last_not_of(kBlanks);
     return text.substr(first, last - first + 1);
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -169,14 +155,14 @@ size_t IniFile::FindKey(std::string_view section, std::string_view key) const {
     bool inSection = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (const auto name = SectionName(lines[i])) {
-            inSection = EqualsIgnoringCase(*name, section);
+            inSection = EqualsIgnoringAsciiCase(*name, section);
             continue;
         }
         if (!inSection) {
             continue;
         }
         const auto keyLine = ParseKeyLine(lines[i]);
-        if (keyLine && EqualsIgnoringCase(keyLine->key, key)) {
+        if (keyLine && EqualsIgnoringAsciiCase(keyLine->key, key)) {
             return i;
         }
     }
@@ -216,7 +202,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     size_t header = 0;
     while (header < lines.size()) {
         const auto name = SectionName(lines[header]);
-        if (name && EqualsIgnoringCase(*name, section)) {
+        if (name && EqualsIgnoringAsciiCase(*name, section)) {
             break;
         }
         ++header;

@@ -3,25 +3,11 @@
 #include <charconv>
 #include <cstdint>
 
+#include "platform/AsciiCase.h"
+
 namespace vorpline {
 
 namespace {
-
-char Lower(char ch) {
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string_view Trim(std::string_view text) {
     const auto blank = [](char ch) { return ch == ' ' || ch == '\t'; };
@@ -86,7 +72,7 @@ CcPresetText::CcPresetText(std::span<const uint8_t> bytes) {
 
 std::optional<std::string> CcPresetText::ValueOf(std::string_view name) const {
     for (const auto& [key, value] : lines) {
-        if (SameIgnoringCase(key, name)) {
+        if (EqualsIgnoringAsciiCase(key, name)) {
             return value;
         }
     }

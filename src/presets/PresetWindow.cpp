@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/AsciiCase.h"
 #include "platform/IniFile.h"
 #include "ui/ConfirmService.h"
 
@@ -10,19 +11,6 @@ namespace vorpline {
 namespace {
 
 constexpr int kEnter = '\r';
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch; };
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -241,7 +229,7 @@ void PresetWindow::Error(const std::string& message) const {
 int PresetWindow::FindCaseless(const std::string& text) const {
     const auto& items = c.ComboBoxPreset.Items();
     for (size_t i = 0; i < items.size(); ++i) {
-        if (SameIgnoringCase(items[i], text)) {
+        if (EqualsIgnoringAsciiCase(items[i], text)) {
             return static_cast<int>(i);
         }
     }

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "engine/RegisterMap.h"
 #include "presets/ExtLayout.h"
 #include "presets/TSbi.h"
 #include "support/MidiBytes.h"
+#include "support/RegisterLogFile.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "support/TestPatches.h"
@@ -18,20 +17,6 @@ namespace {
 
 using namespace midibytes;
 using Registers = std::map<unsigned, unsigned>;
-
-Registers FinalRegisters(const std::string& log) {
-    Registers regs;
-    std::istringstream in(log);
-    for (std::string line; std::getline(in, line);) {
-        unsigned long frame = 0;
-        unsigned reg = 0;
-        unsigned value = 0;
-        if (std::sscanf(line.c_str(), "%lu %x %x", &frame, &reg, &value) == 3) {
-            regs[reg] = value;
-        }
-    }
-    return regs;
-}
 
 // A song's controllers reach the patch through the control-change map in a render as they do
 // on stage: only with the map, only on operators ticked "CC", only on the numbers it assigns.

@@ -1,13 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
-#include <sstream>
 
 #include "engine/RegisterMap.h"
 #include "presets/TSbi.h"
 #include "support/MidiBytes.h"
+#include "support/RegisterLogFile.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -16,21 +15,6 @@ namespace {
 
 using namespace midibytes;
 using ::testing::HasSubstr;
-
-// The last value the render wrote to each register.
-std::map<unsigned, unsigned> FinalRegisters(const std::string& log) {
-    std::map<unsigned, unsigned> regs;
-    std::istringstream in(log);
-    for (std::string line; std::getline(in, line);) {
-        unsigned long frame = 0;
-        unsigned reg = 0;
-        unsigned value = 0;
-        if (std::sscanf(line.c_str(), "%lu %x %x", &frame, &reg, &value) == 3) {
-            regs[reg] = value;
-        }
-    }
-    return regs;
-}
 
 class PresetRender : public ::testing::Test {
 protected:
