@@ -63,7 +63,7 @@ void Instrument::Start(const IniFile& ini, const std::string& section,
     // The stored bank and preset, which sends the patch to the engine.
     presets.LoadSettings(ini, section);
     main.LoadSchematic();
-    tools.Start();
+    tools.AfterStartUp();
 }
 
 void Instrument::SaveSettings(IniFile& ini, const std::string& section,

@@ -59,7 +59,7 @@ public:
                const std::function<void()>& openInput);
 
     // Shutdown: the windows stop (the clock before the chip is silenced).
-    void Stop() { tools.Stop(); }
+    void Stop() { tools.BeforeShutdown(); }
     // The panel's keys and every window's settings into `section`.
     void SaveSettings(IniFile& ini, const std::string& section,
                       const std::string& midiDevice) const;

@@ -41,15 +41,15 @@ void ToolRegistry::ConnectPeers(HubPeers& peers) const {
     }
 }
 
-void ToolRegistry::Start() const {
+void ToolRegistry::AfterStartUp() const {
     for (const Entry& entry : entries) {
-        entry.window->Start();
+        entry.window->AfterStartUp();
     }
 }
 
-void ToolRegistry::Stop() const {
+void ToolRegistry::BeforeShutdown() const {
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-        it->window->Stop();
+        it->window->BeforeShutdown();
     }
 }
 

@@ -38,9 +38,9 @@ public:
     void LoadPending(const IniFile& ini, const std::string& section,
                      const std::string& applicationTitle);
     void ConnectPeers(HubPeers& peers) const;
-    void Start() const;
-    // Stops every window, last made first.
-    void Stop() const;
+    void AfterStartUp() const;
+    // Last made first.
+    void BeforeShutdown() const;
     // SaveSettings of every window in the catalog's save order.
     void SaveSettings(IniFile& ini, const std::string& section) const;
 

@@ -19,7 +19,6 @@ namespace vorpline {
 
 namespace {
 
-constexpr int kMargin = 6;
 constexpr int kSpacing = 4;
 // All 35 functions visible at once on a common screen, names unclipped.
 constexpr int kGridWidth = 250;
@@ -30,13 +29,8 @@ constexpr unsigned kValueColumn = 1u << 1;
 
 } // namespace
 
-CcWindow::CcWindow(TFormCc& form, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(ToQString(form.Name()));
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    layout->setSpacing(kSpacing);
+CcWindow::CcWindow(TFormCc& form, QWidget* parent) : ToolWindowView(form, parent) {
+    QBoxLayout* layout = MakeLayout(QBoxLayout::LeftToRight);
     layout->addWidget(MakeGrid(form));
     auto* side = new QVBoxLayout;
     side->setSpacing(kSpacing);
@@ -46,7 +40,7 @@ CcWindow::CcWindow(TFormCc& form, QWidget* parent)
     side->addWidget(MakeLog(form), 1);
     side->addWidget(MakeHelp(form));
     layout->addLayout(side);
-    BindWindow(this, form);
+    Bind();
 }
 
 QWidget* CcWindow::MakeGrid(TFormCc& form) {

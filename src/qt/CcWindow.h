@@ -1,5 +1,5 @@
 #pragma once
-#include <QWidget>
+#include "qt/ToolWindowView.h"
 
 namespace vorpline {
 
@@ -10,7 +10,7 @@ class TFormCc;
 // incoming controllers with its "Enable" box and the reserved controllers on the right. A
 // modeless tool window that follows the form; closing it only hides it (which ends learning).
 // Main thread only; the form must outlive the window.
-class CcWindow : public QWidget {
+class CcWindow : public ToolWindowView {
 public:
     explicit CcWindow(TFormCc& form, QWidget* parent = nullptr);
 

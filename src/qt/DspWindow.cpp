@@ -1,8 +1,8 @@
 #include "qt/DspWindow.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
@@ -16,7 +16,6 @@ namespace vorpline {
 
 namespace {
 
-constexpr int kMargin = 6;
 constexpr int kSpacing = 4;
 // Wide enough to set a level by eye on 128 positions.
 constexpr int kSliderWidth = 200;
@@ -35,19 +34,14 @@ void AddSliderRow(QGridLayout* grid, int row, QWidget* parent, Label& caption, T
 
 } // namespace
 
-DspWindow::DspWindow(TFormDSP& form, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(ToQString(form.Name()));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    layout->setSpacing(kSpacing);
+DspWindow::DspWindow(TFormDSP& form, QWidget* parent) : ToolWindowView(form, parent) {
+    QBoxLayout* layout = MakeLayout(QBoxLayout::TopToBottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(MakeTopPanel(form));
     layout->addWidget(MakeAmpGroup(form));
     layout->addWidget(MakeDistortionGroup(form));
     layout->addWidget(MakeFilterGroup(form));
-    BindWindow(this, form);
+    Bind();
 }
 
 QWidget* DspWindow::MakeTopPanel(TFormDSP& form) {

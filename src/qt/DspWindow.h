@@ -1,5 +1,5 @@
 #pragma once
-#include <QWidget>
+#include "qt/ToolWindowView.h"
 
 namespace vorpline {
 
@@ -9,7 +9,7 @@ class TFormDSP;
 // "Filter" groups, every widget bound to its control in TFormDSP. A fixed-size modeless tool
 // window that shows and hides as the form says (the main window's DSP button toggles it);
 // closing it only hides it. Main thread only; the form must outlive the window.
-class DspWindow : public QWidget {
+class DspWindow : public ToolWindowView {
 public:
     explicit DspWindow(TFormDSP& form, QWidget* parent = nullptr);
 

@@ -15,8 +15,10 @@ class RegisterBender;
 // exists only when its option is on; its module button on the synth panel shows and hides it.
 //
 // Lifecycle, all on the main thread: made at its moment of start-up (the catalog says which),
-// LoadSettings once the output's section is known, Start after the stored preset is loaded, Stop
-// when the program closes (before the engine goes), SaveSettings into the configuration file.
+// LoadSettings once the output's section is known, AfterStartUp once every window exists and the
+// stored preset is loaded, BeforeShutdown when the program closes (before the engine goes),
+// SaveSettings into the configuration file. (Start, Stop and Continue are the clock's transport
+// commands, hence the longer names here.)
 class ToolWindow {
 public:
     virtual ~ToolWindow() = default;
@@ -31,9 +33,10 @@ public:
 
     // Hands the hub whatever this window receives: controller functions, MIDI clock, notes.
     virtual void ConnectPeers(HubPeers& /*peers*/) {}
-    // The post-load step (the clock starts running) and its counterpart at shutdown.
-    virtual void Start() {}
-    virtual void Stop() {}
+    // The last step of start-up (the stored LFO and sequencer enables take effect) and its
+    // counterpart at shutdown (the clock stops).
+    virtual void AfterStartUp() {}
+    virtual void BeforeShutdown() {}
 
     // What the output path takes from a window, if it offers it: an effect on the rendered
     // audio (the DSP stage) and a bender of register writes (Circuit Bend).

@@ -33,8 +33,8 @@ public:
     void SaveSettings(IniFile&, const std::string&) const override {
         calls.push_back("save " + Name());
     }
-    void Start() override { calls.push_back("start " + Name()); }
-    void Stop() override { calls.push_back("stop " + Name()); }
+    void AfterStartUp() override { calls.push_back("start " + Name()); }
+    void BeforeShutdown() override { calls.push_back("stop " + Name()); }
     AudioProcessor* AudioStage() override { return Name().ends_with("*") ? this : nullptr; }
     void Process(int16_t*, size_t) override {}
 };
@@ -91,8 +91,8 @@ TEST(ToolRegistry, WindowsFollowTheirStageOptionButtonAndOrder) {
     main.ButtonLFO.Click();
     EXPECT_TRUE(tools.Entries()[1].window->Window().Visible());
 
-    tools.Start();
-    tools.Stop();
+    tools.AfterStartUp();
+    tools.BeforeShutdown();
     tools.SaveSettings(ini, "S");
     EXPECT_THAT(calls,
                 ElementsAre("make A after 0", "load A S T", "make B* after 1", "load B* S T",
