@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+
+namespace vorpline {
+
+// What the clock window drives, in this order: the LFO window, then the sequencer window. The
+// clock hands each of them its ticks (24 per quarter note), the transport commands and every
+// note the engine plays. Main thread only: the clock's timer only posts, the tick runs here.
+class ClockFollower {
+public:
+    virtual ~ClockFollower() = default;
+    virtual void ClockTick() = 0;
+    virtual void ClockStart() = 0;
+    virtual void ClockStop() = 0;
+    virtual void ClockContinue() = 0;
+    // Every key-on (velocity, true) and key-off (0, false) the engine makes.
+    virtual void ClockNote(uint8_t note, uint8_t velocity, bool on) = 0;
+    // The master enable read from the configuration, switched on at the end of start-up (its
+    // handler may start LFOs, which must wait until every window exists).
+    virtual void ApplyStoredEnable() = 0;
+};
+
+} // namespace vorpline
