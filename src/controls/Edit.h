@@ -6,7 +6,8 @@
 
 namespace vorpline {
 
-// A one-line text field. Changing the text, from code or by the user, runs onChange.
+// A one-line text field. Changing the text, from code or by the user, runs onChange; a key the
+// user releases in it runs onKeyUp ('\r' for Enter, which is how most fields take their value).
 class Edit : public Control {
 public:
     Edit(std::string name, std::string text = {})
@@ -22,7 +23,14 @@ public:
         Fire(onChange);
     }
 
+    void UserKeyUp(int key) {
+        if (Enabled() && onKeyUp) {
+            onKeyUp(key);
+        }
+    }
+
     std::function<void()> onChange;
+    std::function<void(int key)> onKeyUp;
 
 private:
     std::string text;
