@@ -20,4 +20,16 @@ public:
     virtual void ApplyStoredEnable() = 0;
 };
 
+// The LFO window's inputs for the three controller functions that act on LFOs ("Switch 1
+// (Damper)", "Switch 2", "LFO Modulation"), which the clock forwards. `source` is the LFO that
+// sent the value (0xFF: the MIDI input), `destination` the LFO it is meant for (0..7) or 0xFF /
+// 8 and above for every LFO. Main thread only.
+class LfoInputs {
+public:
+    virtual ~LfoInputs() = default;
+    virtual void Switch1(uint8_t value, uint8_t source, uint8_t destination) = 0;
+    virtual void Switch2(uint8_t value, uint8_t source, uint8_t destination) = 0;
+    virtual void LfoModulation(uint8_t value, uint8_t source, uint8_t destination) = 0;
+};
+
 } // namespace vorpline
