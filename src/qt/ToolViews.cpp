@@ -3,7 +3,11 @@
 #include <QWidget>
 
 #include "dsp/TFormDSP.h"
+#include "presets/TFormKBD.h"
+#include "presets/TFormCc.h"
+#include "qt/CcWindow.h"
 #include "qt/DspWindow.h"
+#include "qt/KeyboardWindow.h"
 #include "ui/ToolWindow.h"
 
 namespace vorpline {
@@ -23,6 +27,8 @@ std::unique_ptr<QWidget> ViewOf(ToolWindow& window, QWidget* parent) {
 
 constexpr ViewMaker kViews[] = {
     ViewOf<TFormDSP, DspWindow>,
+    ViewOf<TFormKBD, KeyboardWindow>,
+    ViewOf<TFormCc, CcWindow>,
 };
 
 } // namespace
