@@ -18,7 +18,7 @@ class TimerService;
 class ToolRegistry;
 
 // The tool windows this program has.
-enum class ToolId { Dsp, Kbd, Cc };
+enum class ToolId { Dsp, Kbd };
 
 // The moment of start-up a window is made at: what it works with must exist by then.
 enum class ToolStage {
