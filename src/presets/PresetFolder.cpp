@@ -52,11 +52,12 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
 
 } // namespace
 
-PresetFolder::PresetFolder(fs::path folder, std::string extension)
-    : folder(std::move(folder)), extension(std::move(extension)) {}
+PresetFolder::PresetFolder(fs::path folder, std::string extension,
+                           std::optional<std::uintmax_t> exactSize)
+    : folder(std::move(folder)), extension(std::move(extension)), exactSize(exactSize) {}
 
 std::vector<std::string> PresetFolder::List() const {
-    return ListPresetNames(folder, extension);
+    return ListPresetNames(folder, extension, exactSize);
 }
 
 std::optional<fs::path> PresetFolder::PathOf(const std::string& name) const {
@@ -95,7 +96,8 @@ std::string PresetFolder::NameProblem(const std::string& name) {
     return {};
 }
 
-std::vector<std::string> ListPresetNames(const fs::path& folder, const std::string& extension) {
+std::vector<std::string> ListPresetNames(const fs::path& folder, const std::string& extension,
+                                         std::optional<std::uintmax_t> exactSize) {
     std::vector<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -104,6 +106,9 @@ std::vector<std::string> ListPresetNames(const fs::path& folder, const std::stri
         if (file.size() <= extension.size() ||
             file.compare(file.size() - extension.size(), extension.size(), extension) != 0 ||
             !it->is_regular_file(ec)) {
+            continue;
+        }
+        if (exactSize && it->file_size(ec) != *exactSize) {
             continue;
         }
         std::string name = file.substr(0, file.size() - extension.size());

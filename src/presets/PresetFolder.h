@@ -21,7 +21,10 @@ public:
     // bytes Linux file systems allow, and names travel inside performance bundles.
     static constexpr std::size_t kMaxNameBytes = 128;
 
-    PresetFolder(std::filesystem::path folder, std::string extension);
+    // `exactSize`: only files of exactly that many bytes are listed (fixed-size formats, so a
+    // truncated or foreign file never shows up as a preset).
+    PresetFolder(std::filesystem::path folder, std::string extension,
+                 std::optional<std::uintmax_t> exactSize = std::nullopt);
 
     const std::filesystem::path& Folder() const { return folder; }
     void SetFolder(std::filesystem::path value) { folder = std::move(value); }
@@ -43,13 +46,16 @@ public:
 private:
     std::filesystem::path folder;
     std::string extension;
+    std::optional<std::uintmax_t> exactSize;
 };
 
 // The listing rule shared by every preset folder: the files "*<extension>" of `folder` (no
 // sub-folders), their names without the extension, "Default" left out, sorted ignoring case;
-// the single name "Default" when that leaves nothing.
+// the single name "Default" when that leaves nothing. With `exactSize`, files of any other size
+// are left out too.
 std::vector<std::string> ListPresetNames(const std::filesystem::path& folder,
-                                         const std::string& extension);
+                                         const std::string& extension,
+                                         std::optional<std::uintmax_t> exactSize = std::nullopt);
 
 // Replaces `path` with `bytes` so that a reader sees the old file or the new one, never half:
 // the bytes go to a temporary file in the same folder, which is then renamed over `path`.

@@ -16,7 +16,7 @@ constexpr int kEnter = '\r';
 
 PresetWindow::PresetWindow(Controls controls, Setup setup, Services services)
     : c(controls), setup(std::move(setup)), services(std::move(services)),
-      folder(this->setup.folder, this->setup.extension) {
+      folder(this->setup.folder, this->setup.extension, this->setup.fileSize) {
     c.ComboBoxPreset.onSelect = [this] { ComboBoxPresetSelect(); };
     c.ComboBoxPreset.onKeyUp = [this](int key) { ComboBoxPresetKeyUp(key); };
     c.ButtonSave.onClick = [this] { ButtonSaveClick(); };

@@ -1,5 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "controls/Button.h"
@@ -49,6 +51,8 @@ public:
         std::function<void()> applyDefault;
         // The main window's label counts: "Preset 3" for the third entry.
         bool numberedLabel = false;
+        // Fixed-size formats list only files of exactly this many bytes.
+        std::optional<std::uintmax_t> fileSize = std::nullopt;
     };
 
     struct Services {

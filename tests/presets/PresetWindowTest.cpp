@@ -43,6 +43,10 @@ TEST(PresetFolderListing, DefaultIsReservedAndCaseDoesNotOrder) {
     }
     fs::create_directories(dir.path / "folder.lfo");
     EXPECT_THAT(ListPresetNames(dir.path, ".lfo"), ElementsAre("Alpha", "beta", "default", "Zed"));
+    // A fixed-size format lists only files of its size.
+    Touch(dir.path / "long.lfo", "xy");
+    EXPECT_THAT(ListPresetNames(dir.path, ".lfo", 2), ElementsAre("long"));
+    EXPECT_THAT(ListPresetNames(dir.path, ".lfo", 3), ElementsAre("Default"));
 }
 
 TEST(PresetFolderNames, NamesThatCouldLeaveTheFolderAreRefused) {
