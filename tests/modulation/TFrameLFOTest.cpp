@@ -1,0 +1,561 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <vector>
+
+#include "midi/MessageHub.h"
+#include "modulation/LfoShape.h"
+#include "modulation/TFrameLFO.h"
+
+namespace vorpline {
+namespace {
+
+using Setting = TFrameLFO::TickSetting;
+
+TEST(LfoShapeTest, EachShapeAtKnownPositions) {
+    const double pi = std::numbers::pi;
+    const struct {
+        int function, t, duration, n, duty;
+        double y;
+    } cases[] = {
+        {kLfoCosLog, 1, 96, 2, 50, 64.0},
+        {kLfoCosLog, 48, 96, 2, 50, -64.0 / std::log(48.0)}, // x = pi
+        {kLfoLog, 1, 96, 2, 50, -64.0},
+        {kLfoLog, 96, 96, 2, 50, 64.0},
+        {kLfoPower, 48, 96, 2, 50, -32.0},
+        {kLfoPower, 48, 96, 100000, 50, -64.0}, // no overflow to NaN
+        {kLfoSaw, 0, 96, 2, 50, -64.0},
+        {kLfoSaw, 72, 96, 2, 50, 32.0},
+        {kLfoSine, 24, 96, 2, 50, 64.0}, // n = 2: x = pi / 2
+        {kLfoSinc, 0, 96, 1, 50, 64.0},  // the limit
+        {kLfoSinc, 48, 96, 1, 50, 64.0 / (pi / 2)},
+        {kLfoSqrt, 24, 96, 2, 50, 0.0},
+        {kLfoSquare, 23, 96, 2, 25, 64.0},
+        {kLfoSquare, 24, 96, 2, 25, -64.0},
+        {kLfoTan, 24, 96, 1, 50, 64.0},
+        {kLfoTriangle, 12, 96, 2, 25, 0.0},
+        {kLfoTriangle, 24, 96, 2, 25, 64.0},
+        {kLfoTriangle, 60, 96, 2, 25, 0.0},
+        {kLfoSine, 24, 96, 0, 50, 64.0 / std::sqrt(2.0)}, // n below 1 counts as 1
+        {-1, 10, 96, 2, 50, 0.0},
+        {kLfoFunctionCount, 10, 96, 2, 50, 0.0},
+        {kLfoSaw, 0, 0, 2, 50, 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "function " << c.function << " t " << c.t);
+        EXPECT_NEAR(LfoShape(c.function, c.t, c.duration, c.n, 64.0, c.duty), c.y, 1e-9);
+    }
+    // Tan's pole is bounded, and the value sent never leaves 0..127.
+    const double pole = LfoShape(kLfoTan, 48, 96, 1, 64.0, 50);
+    EXPECT_LE(std::abs(pole), kLfoShapeBound);
+    EXPECT_EQ(LfoValue(64, pole), pole > 0 ? 127 : 0);
+    EXPECT_EQ(LfoValue(64, -64.5), 0);
+    EXPECT_EQ(LfoValue(64, 0.99), 64);
+    EXPECT_EQ(LfoValue(192, 0), 127);
+}
+
+class FrameLFOTest : public ::testing::Test {
+protected:
+    FrameLFOTest() { lfo.Init(2, names, &numbers, nullptr, Links()); }
+    TFrameLFO::Links Links() {
+        return {[this](uint32_t packed, uint32_t param) {
+                    posted.push_back({packed, param});
+                },
+                [this] { ++pitchClears; }, [this] { return master; },
+                [this](int beatsPerBar, int ticks) -> std::optional<int> {
+                    calculatorCalls.push_back({beatsPerBar, ticks});
+                    return calculatorResult;
+                }};
+    }
+    // Enabling runs the trigger without force, as does the window's Start.
+    void Start(int duration) {
+        lfo.SetTicks(Setting::Duration, duration);
+        if (lfo.CheckBoxEnable.Checked()) {
+            lfo.Trigger(false);
+        }
+        lfo.CheckBoxEnable.SetChecked(true);
+    }
+    void Ticks(int count) {
+        for (int i = 0; i < count; ++i) {
+            lfo.Tick();
+        }
+    }
+    int Value() const { return lfo.State().LastSentValue; }
+
+    const std::vector<std::string> names{kCcFunctionNames.begin(), kCcFunctionNames.end()};
+    CcNumberTable numbers = kDefaultCcNumbers;
+    std::vector<std::pair<uint32_t, uint32_t>> posted;
+    int pitchClears = 0;
+    bool master = true;
+    std::optional<int> calculatorResult;
+    std::vector<std::pair<int, int>> calculatorCalls;
+    TFrameLFO lfo;
+};
+
+TEST_F(FrameLFOTest, CyclesDelaysPhaseAndAttack) {
+    // Each case: settings, then (ticks run so far, last value sent, running).
+    const struct {
+        const char* what;
+        std::function<void(TFrameLFO&)> setup;
+        std::vector<std::tuple<int, int, bool>> checks;
+    } cases[] = {
+        {"saw rises by 4/3 a tick",
+         [](TFrameLFO&) {},
+         {{0, 0, true}, {1, 0, true}, {2, 1, true}, {4, 4, true}, {96, 126, true}, {97, 0, true}}},
+        {"flipped saw falls from 127",
+         [](TFrameLFO& l) { l.CheckBoxFlip.SetChecked(true); },
+         {{0, 127, true}, {96, 1, true}}},
+        {"square at duty 50",
+         [](TFrameLFO& l) { l.ComboBoxFunction.UserSelect(kLfoSquare); },
+         {{0, 127, true}, {48, 127, true}, {49, 0, true}, {96, 0, true}, {97, 127, true}}},
+        {"phase 90 starts and ends at 24",
+         [](TFrameLFO& l) {
+             l.TrackBarAngle.SetPosition(90);
+             l.ComboBoxCycles.SetText("1");
+         },
+         {{0, 32, true}, {95, 29, true}, {96, 30, false}}},
+        {"two cycles 24 ticks apart, then stopped on the last value",
+         [](TFrameLFO& l) {
+             l.ComboBoxCycles.SetText("2");
+             l.SetTicks(Setting::Delay2, 24);
+         },
+         {{96, 126, true}, {120, 126, true}, {121, 0, true}, {215, 125, true}, {216, 126, false}}},
+        {"first delay",
+         [](TFrameLFO& l) { l.SetTicks(Setting::Delay, 10); },
+         {{0, 0, true}, {10, 0, true}, {12, 1, true}}},
+        {"attack 48 rises as a square root",
+         [](TFrameLFO& l) {
+             l.ComboBoxFunction.UserSelect(kLfoSquare);
+             l.TrackBarDuty.SetPosition(99);
+             l.SetTicks(Setting::Attack, 48);
+             l.TrackBarAmplitude.SetPosition(32);
+         },
+         {{0, 64, true}, {1, 64, true}, {13, 80, true}, {48, 95, true}, {49, 96, true}}},
+        {"sine(t)/t at 0 is its limit",
+         [](TFrameLFO& l) {
+             l.ComboBoxFunction.UserSelect(kLfoSinc);
+             l.TrackBarAmplitude.SetPosition(32);
+         },
+         {{0, 96, true}}},
+        {"a negative count sends the start value only",
+         [](TFrameLFO& l) { l.ComboBoxCycles.SetText("-1"); },
+         {{0, 0, false}, {5, 0, false}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        lfo.Reset();
+        c.setup(lfo);
+        Start(96);
+        int ran = 0;
+        for (auto [ticks, value, running] : c.checks) {
+            Ticks(ticks - ran);
+            ran = ticks;
+            EXPECT_EQ(Value(), value) << "after " << ticks;
+            EXPECT_EQ(lfo.Running(), running) << "after " << ticks;
+        }
+    }
+}
+
+TEST_F(FrameLFOTest, SendsChangesOnlyAndShrinkingTheDurationStillEndsTheCycle) {
+    // Duration 0: a trigger leaves it stopped and sends nothing.
+    lfo.CheckBoxEnable.SetChecked(true);
+    EXPECT_FALSE(lfo.Running());
+    EXPECT_TRUE(posted.empty());
+    // Saw 0..126 over 96 ticks from the middle: the start value at the trigger, then every
+    // step but the first changes it; "Operator Attack" to operator 1, from LFO 3.
+    lfo.ComboBoxSend.UserSelect(kCcAttack);
+    lfo.ComboBoxDest.UserSelect(1);
+    lfo.ComboBoxCycles.SetText("1");
+    lfo.TrackBarAngle.SetPosition(180);
+    Start(96);
+    Ticks(96);
+    EXPECT_FALSE(lfo.Running());
+    ASSERT_EQ(posted.size(), 96u);
+    EXPECT_EQ(posted[0].first, PackEvent(0xB0, kDefaultCcNumbers[kCcAttack], 64, 0xFE));
+    EXPECT_EQ(posted[0].second, 2u << 8 | 0u);
+    // Shortened below the start phase while running: the cycle still completes.
+    Start(96);
+    Ticks(10);
+    lfo.SetTicks(Setting::Duration, 20);
+    Ticks(20);
+    EXPECT_FALSE(lfo.Running());
+    // Every trigger sends its start value, even an unchanged one. The first destination item
+    // stands for all; no table, nothing sent.
+    lfo.ComboBoxDest.UserSelect(0);
+    posted.clear();
+    Start(96);
+    Start(96);
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted.back().second, 2u << 8 | 0xFFu);
+    lfo.Init(2, names, nullptr, nullptr, Links());
+    const size_t before = posted.size();
+    Start(96);
+    Ticks(5);
+    EXPECT_EQ(posted.size(), before);
+}
+
+TEST_F(FrameLFOTest, NoteTriggers) {
+    struct Event {
+        uint8_t note;
+        bool on;
+        bool running;
+    };
+    const struct {
+        int trigger, noteFilter, octaveFilter;
+        std::vector<Event> events;
+    } cases[] = {
+        {TFrameLFO::kTrigStart, 0, 0, {{60, true, false}, {60, false, false}}},
+        {TFrameLFO::kTrigDown, 0, 0, {{60, false, false}, {60, true, true}, {60, false, true}}},
+        {TFrameLFO::kTrigDownUp, 0, 0, {{60, true, true}, {62, false, true}, {60, false, false}}},
+        {TFrameLFO::kTrigUp, 0, 0, {{60, true, false}, {60, false, true}}},
+        {TFrameLFO::kTrigUpDown, 0, 0, {{60, false, true}, {62, true, true}, {60, true, false}}},
+        {TFrameLFO::kTrigDownOnce, 0, 0, {{60, false, false}, {60, true, true}}},
+        {TFrameLFO::kTrigUpOnce, 0, 0, {{60, true, false}, {60, false, true}}},
+        {TFrameLFO::kTrigSw1Down, 0, 0, {{60, true, false}}},
+        // "C" only, then octave "C4 B4" only (notes 60..71).
+        {TFrameLFO::kTrigDown, 1, 0, {{61, true, false}, {72, true, true}}},
+        {TFrameLFO::kTrigDown, 0, 6, {{72, true, false}, {71, true, true}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "trigger " << c.trigger << " filters " << c.noteFilter
+                                        << "/" << c.octaveFilter);
+        lfo.Reset();
+        master = false; // enabling starts nothing
+        lfo.ComboBoxTrig.UserSelect(c.trigger);
+        lfo.ComboBoxNote.UserSelect(c.noteFilter);
+        lfo.ComboBoxOctave.UserSelect(c.octaveFilter);
+        Start(96);
+        for (const Event& e : c.events) {
+            lfo.NoteEvent(e.note, 100, e.on);
+            EXPECT_EQ(lfo.Running(), e.running) << int(e.note) << (e.on ? " on" : " off");
+        }
+    }
+    // "Down" restarts on every key, "Down once" not while running; a disabled LFO hears nothing.
+    for (int trigger : {TFrameLFO::kTrigDown, TFrameLFO::kTrigDownOnce}) {
+        lfo.ComboBoxTrig.UserSelect(trigger);
+        lfo.Pause();
+        lfo.NoteEvent(60, 100, true);
+        Ticks(5);
+        lfo.NoteEvent(64, 100, true);
+        EXPECT_EQ(lfo.State().ElapsedTicks, trigger == TFrameLFO::kTrigDown ? 0 : 5);
+    }
+    lfo.CheckBoxEnable.SetChecked(false);
+    lfo.ComboBoxTrig.UserSelect(TFrameLFO::kTrigDown);
+    lfo.NoteEvent(60, 100, true);
+    EXPECT_FALSE(lfo.Running());
+}
+
+TEST_F(FrameLFOTest, SwitchHysteresis) {
+    // (switch, value, running afterwards, switch 1 state afterwards)
+    const struct {
+        int trigger;
+        std::vector<std::tuple<int, uint8_t, bool, int>> steps;
+    } cases[] = {
+        {TFrameLFO::kTrigSw1DownUp,
+         {{1, 71, false, 0},
+          {1, 72, true, 1},
+          {1, 56, true, 1},
+          {1, 55, false, 0},
+          {1, 60, false, 0},
+          {2, 127, false, 0},
+          {1, 127, true, 1}}},
+        {TFrameLFO::kTrigSw1Down, {{1, 100, true, 1}, {1, 0, true, 0}}},
+        {TFrameLFO::kTrigSw2DownUp, {{1, 100, false, 0}, {2, 100, true, 0}, {2, 0, false, 0}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trigger);
+        lfo.Reset();
+        lfo.ComboBoxTrig.UserSelect(c.trigger);
+        Start(96);
+        for (auto [which, value, running, state1] : c.steps) {
+            which == 1 ? lfo.Switch1Event(value) : lfo.Switch2Event(value);
+            EXPECT_EQ(lfo.Running(), running) << which << ":" << int(value);
+            EXPECT_EQ(lfo.State().SwitchState1, state1) << which << ":" << int(value);
+        }
+    }
+}
+
+TEST_F(FrameLFOTest, ModulationTargets) {
+    const struct {
+        int target;
+        uint8_t value;
+        std::function<int(const TFrameLFO&)> read;
+        int expected;
+    } cases[] = {
+        {TFrameLFO::kRecvAmplitude, 100, [](auto& l) { return l.TrackBarAmplitude.Position(); },
+         100},
+        {TFrameLFO::kRecvDuration, 127, [](auto& l) { return l.Ticks(Setting::Duration); }, 190},
+        {TFrameLFO::kRecvDuty, 0, [](auto& l) { return l.TrackBarDuty.Position(); }, 1},
+        {TFrameLFO::kRecvDuty, 127, [](auto& l) { return l.TrackBarDuty.Position(); }, 99},
+        {TFrameLFO::kRecvFlip, 64, [](auto& l) { return int(l.CheckBoxFlip.Checked()); }, 1},
+        {TFrameLFO::kRecvMirror, 64, [](auto& l) { return int(l.CheckBoxMirror.Checked()); }, 1},
+        {TFrameLFO::kRecvFunction, 127, [](auto& l) { return l.ComboBoxFunction.ItemIndex(); },
+         kLfoTriangle},
+        {TFrameLFO::kRecvOffset, 127, [](auto& l) { return l.TrackBarOffset.Position(); }, 190},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.target << ":" << int(c.value));
+        lfo.Reset();
+        lfo.ComboBoxTarget.UserSelect(c.target);
+        lfo.ModulationEvent(c.value);
+        EXPECT_NE(c.read(lfo), c.expected) << "a disabled LFO hears nothing";
+        lfo.CheckBoxEnable.SetChecked(true);
+        lfo.ModulationEvent(c.value);
+        EXPECT_EQ(c.read(lfo), c.expected);
+    }
+    // Duration keeps the current resolution's range: at x 4, 64 is half of 3072.
+    lfo.ComboBoxTarget.UserSelect(TFrameLFO::kRecvDuration);
+    lfo.SetTicks(Setting::Duration, 3000);
+    lfo.ModulationEvent(64);
+    EXPECT_EQ(lfo.Ticks(Setting::Duration), 1536);
+    EXPECT_EQ(lfo.ResolutionMultiplier(Setting::Duration), 4);
+}
+
+TEST_F(FrameLFOTest, RecordLayoutByteForByte) {
+    lfo.ComboBoxSend.UserSelect(kCcLfoModulation);
+    lfo.ComboBoxDest.UserSelect(5);
+    lfo.CheckBoxRecv.SetChecked(true);
+    lfo.ComboBoxTarget.UserSelect(TFrameLFO::kRecvMirror);
+    lfo.ComboBoxTrig.UserSelect(TFrameLFO::kTrigUpOnce);
+    lfo.ComboBoxFunction.UserSelect(kLfoTriangle);
+    lfo.TrackBarDuty.SetPosition(33);
+    lfo.CheckBoxMirror.SetChecked(true);
+    lfo.CheckBoxAutoFlip.SetChecked(true);
+    lfo.CheckBoxFlipInit.SetChecked(true);
+    lfo.ComboBoxNote.UserSelect(12);
+    lfo.ComboBoxOctave.UserSelect(11);
+    lfo.SetTicks(Setting::Duration, 1000);
+    lfo.SetTicks(Setting::Delay, 700);
+    lfo.SetTicks(Setting::Delay2, 5);
+    lfo.SetTicks(Setting::Attack, 12288);
+    lfo.ComboBoxn.SetText("-3");
+    lfo.ComboBoxCycles.UserType("300");
+    lfo.TrackBarOffset.SetPosition(-64);
+    lfo.TrackBarAmplitude.SetPosition(128);
+    lfo.TrackBarAngle.SetPosition(359);
+    lfo.CheckBoxEnable.SetChecked(true);
+
+    std::array<uint8_t, TFrameLFO::kRecordSize> bytes;
+    bytes.fill(0xFF);
+    lfo.StoreRecord(bytes);
+    const std::array<uint8_t, TFrameLFO::kRecordSize> expected = {
+        1,
+        0xFF,
+        kCcLfoModulation,
+        5,
+        1,
+        TFrameLFO::kRecvMirror,
+        TFrameLFO::kTrigUpOnce,
+        kLfoTriangle,
+        33,
+        0x02 | 0x04 | 0x10,
+        12,
+        11,
+        4,
+        2,
+        1,
+        8,
+        0xFD,
+        0xFF,
+        0xFF,
+        0xFF, // n -3
+        0x2C,
+        0x01,
+        0,
+        0, // cycles 300
+        0xC0,
+        0xFF,
+        0xFF,
+        0xFF, // offset -64
+        128,
+        0,
+        0,
+        0,
+        0x67,
+        1,
+        0,
+        0, // amplitude, phase 359
+        0xE8,
+        0x03,
+        0,
+        0, // duration 1000 (x 4)
+        0xBC,
+        0x02,
+        0,
+        0, // first delay 700
+        5,
+        0,
+        0,
+        0,
+        0,
+        0x30,
+        0,
+        0}; // repeat delay 5, attack 12288
+    EXPECT_EQ(bytes, expected);
+
+    // Loaded into a fresh LFO it stores the same bytes; "Infinite" and a non-number.
+    TFrameLFO copy;
+    copy.Init(0, names, nullptr, nullptr, {});
+    copy.LoadRecord(bytes);
+    std::array<uint8_t, TFrameLFO::kRecordSize> again;
+    again.fill(0xFF);
+    copy.StoreRecord(again);
+    EXPECT_EQ(again, expected);
+    EXPECT_FALSE(copy.CheckBoxFlip.Enabled()) << "automated flip";
+    lfo.ComboBoxCycles.UserType("Infinite");
+    lfo.ComboBoxn.SetText("many");
+    lfo.StoreRecord(bytes);
+    auto le32 = [&](size_t at) {
+        return uint32_t(bytes[at]) | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+               uint32_t(bytes[at + 3]) << 24;
+    };
+    EXPECT_EQ(le32(20), 0x7FFFFFFFu);
+    EXPECT_EQ(le32(16), 1u);
+
+    // Any bytes load without harm: nothing selected, values held to range, and it runs.
+    std::array<uint8_t, TFrameLFO::kRecordSize> junk;
+    junk.fill(0xFF);
+    junk[36] = 100; // duration -> 0x7FFFFF64: held to 12288
+    junk[37] = 0xFF;
+    junk[39] = 0x7F;
+    lfo.LoadRecord(junk);
+    EXPECT_EQ(lfo.ComboBoxSend.ItemIndex(), ComboBox::kNone);
+    EXPECT_EQ(lfo.Ticks(Setting::Duration), 12288);
+    EXPECT_EQ(lfo.ResolutionMultiplier(Setting::Delay), 1) << "0xFF is no multiplier";
+    EXPECT_EQ(lfo.TrackBarDuty.Position(), 99);
+    lfo.Trigger(true);
+    Ticks(3);
+    EXPECT_EQ(lfo.State().LastSentValue, 0) << "no function: y = 0 around offset -1";
+}
+
+TEST_F(FrameLFOTest, MenusAndLabelsSetValues) {
+    auto click = [this](PopupMenu& menu, std::initializer_list<std::string_view> path) {
+        PopupMenu::Entry* entry = menu.Find(path);
+        ASSERT_NE(entry, nullptr);
+        entry->item.Click();
+    };
+    const struct {
+        PopupMenu TFrameLFO::*menu;
+        std::vector<std::string_view> path;
+        Setting setting;
+        int before, ticks, multiplier;
+    } cases[] = {
+        {&TFrameLFO::PopupMenuDuration, {"4 (16)", "1536 (16)"}, Setting::Duration, 0, 1536, 4},
+        {&TFrameLFO::PopupMenuDuration, {"x 2"}, Setting::Duration, 12288, 12288, 8},
+        {&TFrameLFO::PopupMenuDuration, {"x 2"}, Setting::Duration, 100, 200, 2},
+        {&TFrameLFO::PopupMenuDuration, {"/ 2"}, Setting::Duration, 385, 192, 1},
+        {&TFrameLFO::PopupMenuDuration, {"7 (28)", "672 (4)"}, Setting::Duration, 0, 672, 2},
+        {&TFrameLFO::PopupMenuDel2, {"4 (16)", "384 (4)"}, Setting::Delay2, 0, 384, 2},
+        {&TFrameLFO::PopupMenuDel1, {"Resolution", "2t (768)"}, Setting::Delay, 191, 190, 2},
+        {&TFrameLFO::PopupMenuAttack, {"Resolution", "1t (192)"}, Setting::Attack, 3000, 192, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.path.front() << " from " << c.before);
+        lfo.SetTicks(c.setting, c.before);
+        PopupMenu& menu = lfo.*c.menu;
+        PopupMenu::Entry* entry =
+            c.path.size() == 1 ? menu.Find({c.path[0]}) : menu.Find({c.path[0], c.path[1]});
+        ASSERT_NE(entry, nullptr);
+        entry->item.Click();
+        EXPECT_EQ(lfo.Ticks(c.setting), c.ticks);
+        EXPECT_EQ(lfo.ResolutionMultiplier(c.setting), c.multiplier);
+        EXPECT_EQ(lfo.Bar(c.setting).Max(), 192 * c.multiplier);
+        EXPECT_EQ(lfo.Bar(c.setting).Position(), c.ticks / c.multiplier);
+    }
+    EXPECT_TRUE(lfo.PopupMenuAttack.Find({"Resolution", "1t (192)"})->Checked());
+    EXPECT_FALSE(lfo.PopupMenuAttack.Find({"Resolution", "2t (768)"})->Checked());
+    EXPECT_EQ(lfo.LabelDurationVal.Caption(), "672t");
+
+    // Calculator items ask with their meter and the current value; "Cancel" changes nothing.
+    calculatorResult = 100;
+    click(lfo.PopupMenuDuration, {"5 (20)", "Calculator"});
+    calculatorResult.reset();
+    click(lfo.PopupMenuDel1, {"Calculator"});
+    EXPECT_EQ(calculatorCalls, (std::vector<std::pair<int, int>>{{20, 672}, {16, 190}}));
+    EXPECT_EQ(lfo.Ticks(Setting::Duration), 100);
+    EXPECT_EQ(lfo.Ticks(Setting::Delay), 190);
+
+    lfo.TrackBarAmplitude.SetPosition(100);
+    click(lfo.PopupMenuAmp, {"x 2"});
+    EXPECT_EQ(lfo.LabelAmplitudeVal.Caption(), "+/- 128");
+    lfo.TrackBarOffset.SetPosition(-63);
+    click(lfo.PopupMenuOffset, {"/ 2"});
+    EXPECT_EQ(lfo.TrackBarOffset.Position(), -31);
+    click(lfo.PopupMenuOffset, {"96 (upper)"});
+    click(lfo.PopupMenuPhase, {"270"});
+    EXPECT_EQ(lfo.LabelOffsetVal.Caption() + " " + lfo.LabelAngleVal.Caption(), "96 270");
+    for (Label* label : {&lfo.LabelOffset, &lfo.LabelAngle, &lfo.LabelDuration}) {
+        label->Click();
+    }
+    EXPECT_EQ(lfo.TrackBarOffset.Position(), 64);
+    EXPECT_EQ(lfo.TrackBarAngle.Position(), 0);
+    EXPECT_EQ(lfo.LabelDurationVal.Caption(), "0t");
+    EXPECT_EQ(lfo.Bar(Setting::Duration).Max(), 192);
+}
+
+TEST_F(FrameLFOTest, DestinationListFollowsTheSendFunction) {
+    const struct {
+        int send;
+        const char* first;
+        const char* last;
+        bool choosable;
+    } cases[] = {
+        {kCcMasterPan, "Master", "Master", false},
+        {kCcSwitch2, "LFO 1 to 8", "LFO 8", true},
+        {kCcLfoModulation, "LFO CC", "LFO 8", true},
+        {kCcCircuitBend, "Circuit Bend", "Circuit Bend", false},
+        {kCcOutput56, "Operator 1 to 6", "Operator 1 to 6", false},
+        {kCcWaveformMod, "Operator CC", "Operator 6", true},
+        {kCcOperatorVolume, "Operator CC", "Operator 6", true},
+        {kCcAuxiliary8, "External", "External", false},
+        {kCcFrequency, "DSP", "DSP", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.send);
+        lfo.ComboBoxDest.SetItemIndex(lfo.ComboBoxDest.Count() - 1);
+        lfo.ComboBoxSend.UserSelect(c.send);
+        EXPECT_EQ(lfo.ComboBoxDest.Text(), c.first);
+        EXPECT_EQ(lfo.ComboBoxDest.Items().back(), c.last);
+        EXPECT_EQ(lfo.ComboBoxDest.Enabled(), c.choosable);
+        EXPECT_EQ(lfo.LabelDest.Enabled(), c.choosable);
+    }
+}
+
+TEST_F(FrameLFOTest, FunctionAndAutomateBoxesEnableTheirControls) {
+    EXPECT_FALSE(lfo.ComboBoxn.Enabled());
+    EXPECT_FALSE(lfo.TrackBarDuty.Enabled());
+    lfo.ComboBoxn.SetText("7");
+    lfo.ComboBoxFunction.UserSelect(kLfoSine);
+    EXPECT_TRUE(lfo.ComboBoxn.Enabled());
+    EXPECT_EQ(lfo.ComboBoxn.Text(), "2");
+    lfo.ComboBoxFunction.UserSelect(kLfoTriangle);
+    EXPECT_TRUE(lfo.TrackBarDuty.Enabled());
+    EXPECT_FALSE(lfo.ComboBoxn.Enabled());
+
+    // Automated flip: "Start as" takes the box's state, the LFO drives the box and inverts it
+    // after each cycle; switching off hands the start state back.
+    lfo.CheckBoxFlip.SetChecked(true);
+    lfo.CheckBoxAutoFlip.SetChecked(true);
+    EXPECT_TRUE(lfo.CheckBoxFlipInit.Checked());
+    EXPECT_FALSE(lfo.CheckBoxFlip.Enabled());
+    lfo.CheckBoxFlipInit.SetChecked(false);
+    Start(4);
+    EXPECT_FALSE(lfo.CheckBoxFlip.Checked());
+    Ticks(4);
+    EXPECT_TRUE(lfo.CheckBoxFlip.Checked());
+    lfo.CheckBoxAutoFlip.SetChecked(false);
+    EXPECT_FALSE(lfo.CheckBoxFlip.Checked());
+    EXPECT_TRUE(lfo.CheckBoxFlip.Enabled());
+
+    // Switching the LFO off pauses it and clears the LFO pitch offsets.
+    EXPECT_TRUE(lfo.Running());
+    lfo.CheckBoxEnable.SetChecked(false);
+    EXPECT_FALSE(lfo.Running());
+    EXPECT_EQ(pitchClears, 1);
+    EXPECT_EQ(lfo.PanelOsc.Caption(), "3");
+}
+
+} // namespace
+} // namespace vorpline
