@@ -53,6 +53,8 @@ public:
     bool SendControl(uint8_t value, uint8_t controller, uint8_t channel);
 
 private:
+    void Report(const std::string& text, int code) const;
+
     MidiOutPortSystem& ports;
     ErrorReporter reportError;
     bool open = false;

@@ -58,18 +58,24 @@ int RtMidiPortSystem::ResultOf(RtMidiError::Type type) {
     return kMidiError;
 }
 
-RtMidiPortSystem::RtMidiPortSystem() {
+std::vector<RtMidi::Api> RtMidiPortSystem::ReachableApis() {
     SilenceAlsaErrors();
     std::vector<RtMidi::Api> compiled;
     RtMidi::getCompiledApi(compiled);
+    std::vector<RtMidi::Api> apis;
     // Asking RtMidi for an API it was built without makes it fall back to another one, which
     // would list that one's ports twice.
     for (RtMidi::Api api : {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK}) {
-        if (std::find(compiled.begin(), compiled.end(), api) != compiled.end()) {
-            apis.push_back(api);
+        if (std::find(compiled.begin(), compiled.end(), api) == compiled.end() ||
+            (api == RtMidi::LINUX_ALSA && !AlsaSequencerPresent())) {
+            continue;
         }
+        apis.push_back(api);
     }
+    return apis;
 }
+
+RtMidiPortSystem::RtMidiPortSystem() = default;
 
 RtMidiPortSystem::~RtMidiPortSystem() {
     Close();
@@ -78,10 +84,7 @@ RtMidiPortSystem::~RtMidiPortSystem() {
 std::vector<std::string> RtMidiPortSystem::ListInputs() {
     std::vector<std::string> names;
     listed.clear();
-    for (RtMidi::Api api : apis) {
-        if (api == RtMidi::LINUX_ALSA && !AlsaSequencerPresent()) {
-            continue;
-        }
+    for (RtMidi::Api api : ReachableApis()) {
         // A fresh client per listing: it sees ports that came and went since the last one and
         // leaves no idle client behind in the server's graph.
         try {

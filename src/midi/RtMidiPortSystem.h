@@ -53,6 +53,9 @@ public:
 
     // The result code for an RtMidi error kind (the one table that maps them).
     static int ResultOf(RtMidiError::Type type);
+    // The APIs whose ports the program lists, inputs and outputs alike: the ALSA sequencer
+    // (when its device exists) and JACK, as far as RtMidi was built with them.
+    static std::vector<RtMidi::Api> ReachableApis();
 
 private:
     struct PortRef {
@@ -63,8 +66,7 @@ private:
     static void OnMessage(double deltaSeconds, std::vector<unsigned char>* message, void* userData);
     void DropQueued();
 
-    std::vector<RtMidi::Api> apis; // the compiled-in APIs we use, in listing order
-    std::vector<PortRef> listed;   // the ports of the last ListInputs, by list index
+    std::vector<PortRef> listed; // the ports of the last ListInputs, by list index
     std::unique_ptr<RtMidiIn> input;
     Receiver receiver;                // set before a callback port opens, cleared after close
     std::atomic<bool> started{false}; // the gate, read on RtMidi's thread
