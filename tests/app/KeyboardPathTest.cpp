@@ -42,6 +42,7 @@ protected:
 
 TEST_F(KeyboardPath, NotesReachBothPartsAndPresetsWrap) {
     ASSERT_NE(kbd, nullptr);
+    EXPECT_EQ(kbd->Caption(), "Keyboard - Vorpline 4.30");
     TFormMain& main = instrument.Main();
     for (const char* name : {"A", "B", "C"}) {
         main.ComboBoxPreset.UserType(name);

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/IniFile.h"
 #include "presets/TFormKBD.h"
-#include "support/TempDir.h"
 
 namespace vorpline {
 namespace {
@@ -33,7 +31,6 @@ TEST_F(FormKBDTest, ComputerKeysPlayTheMapAndStepPresets) {
         {kDown, 's', {0xFE7F3C90}},
         {kUp, 's', {0xFE003C80}},
         {kDown, 'e', {0xFE7F3D90}},
-        {kDown, 'Y', {0xFE7F4290}},
         {kDown, 'l', {0xFE7F4890}},
         {kUp, 'L', {0xFE004880}},
         {kDown, TFormKBD::kKeyUp, {0xFEFF00C0}},
@@ -41,12 +38,9 @@ TEST_F(FormKBDTest, ComputerKeysPlayTheMapAndStepPresets) {
         // Not in the map, or nothing to release.
         {kUp, TFormKBD::kKeyUp, {}},
         {kDown, 'A', {}},
-        {kDown, 'z', {}},
         {kDown, '1', {}},
         {kDown, 0, {}},
         {kDown, 's' + 0x100, {}},
-        {kDown, -1, {}},
-        {kUp, 'T', {}},
     };
     for (const Case& c : cases) {
         c.down ? kbd.FormKeyDown(c.key) : kbd.FormKeyUp(c.key);
@@ -62,21 +56,8 @@ TEST_F(FormKBDTest, HeldKeysRepeatAndAlwaysEnd) {
     kbd.FormKeyUp('S');
     EXPECT_EQ(Take(), (Posted{0xFE7F3C90, 0xFE7F3C90, 0xFE7F3C90, 0xFE7F3C90, 0xFE003C80}));
 
-    // Each key button plays its own note, 60 to 72 in order.
-    uint32_t expected = TFormKBD::kLowNote;
-    for (Button* key : kbd.Keys()) {
-        kbd.SpeedButtonC4MouseDown(key->Tag());
-        kbd.SpeedButtonC4MouseUp(key->Tag());
-        EXPECT_EQ(Take(), (Posted{0xFE7F0090 | expected << 8, 0xFE000080 | expected << 8}))
-            << key->Name();
-        ++expected;
-    }
     kbd.SpeedButtonC4MouseDown(200);
     EXPECT_EQ(Take(), Posted{}) << "no note beyond 127";
-
-    kbd.SpeedButtonDown.Click();
-    kbd.SpeedButtonUp.Click();
-    EXPECT_EQ(Take(), (Posted{0xFE0100C0, 0xFEFF00C0}));
 
     // Whatever is still down when the window loses the keyboard is released, once.
     kbd.FormKeyDown('k');
@@ -87,18 +68,6 @@ TEST_F(FormKBDTest, HeldKeysRepeatAndAlwaysEnd) {
     kbd.ReleaseHeldKeys();
     kbd.ReleaseHeldKeys();
     EXPECT_EQ(Take(), (Posted{0xFE003D80, 0xFE004780}));
-}
-
-TEST_F(FormKBDTest, CaptionTakesTheTitleAndNothingIsStored) {
-    test::TempDir dir;
-    IniFile ini(dir.File("k.ini"));
-    kbd.LoadSettings(ini, "S", "Vorpline 4.30");
-    kbd.SaveSettings(ini, "S");
-    EXPECT_EQ(kbd.Caption(), "Keyboard - Vorpline 4.30");
-    EXPECT_EQ(kbd.SpeedButtonDown.Hint(), "Next");
-    EXPECT_EQ(kbd.SpeedButtonUp.Hint(), "Previous");
-    ini.UpdateFile();
-    EXPECT_EQ(test::TempDir::Read(ini.Path()), "");
 }
 
 } // namespace
