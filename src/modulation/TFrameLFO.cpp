@@ -179,8 +179,9 @@ void TFrameLFO::Wire() {
                                                      {&LabelDelay, Setting::Delay},
                                                      {&LabelDelay2, Setting::Delay2},
                                                      {&LabelDuration, Setting::Duration}};
-    for (const auto& [label, setting] : tickLabels) {
-        label->onClick = [this, setting] { ApplyTicks(setting, 1, 0); };
+    for (const auto& entry : tickLabels) {
+        const Setting setting = entry.second;
+        entry.first->onClick = [this, setting] { ApplyTicks(setting, 1, 0); };
     }
 }
 
@@ -210,8 +211,10 @@ void TFrameLFO::BuildMenus() {
     dur.Add("x 2", [this] { SetTicks(Setting::Duration, Ticks(Setting::Duration) * 2); });
     dur.Add("/ 2", [this] { SetTicks(Setting::Duration, Ticks(Setting::Duration) / 2); });
 
-    for (auto [menu, setting] :
+    for (auto entry :
          {std::pair{&PopupMenuDel1, Setting::Delay}, std::pair{&PopupMenuDel2, Setting::Delay2}}) {
+        PopupMenu* menu = entry.first;
+        const Setting setting = entry.second;
         menu->Add("Calculator", [this, setting] { OpenCalculator(setting, 16); });
         AddResolutionMenu(*menu, setting);
         AddTickItems(menu->AddSubmenu("4 (16)"), setting,
@@ -225,8 +228,10 @@ void TFrameLFO::BuildMenus() {
         PopupMenuPhase.Add(degrees, [this, value] { TrackBarAngle.SetPosition(value); });
     }
     // "x 2" and "/ 2" move the position; the track bar holds it to its range.
-    for (auto [menu, bar] : {std::pair{&PopupMenuAmp, &TrackBarAmplitude},
-                             std::pair{&PopupMenuOffset, &TrackBarOffset}}) {
+    for (auto entry : {std::pair{&PopupMenuAmp, &TrackBarAmplitude},
+                       std::pair{&PopupMenuOffset, &TrackBarOffset}}) {
+        TrackBar* bar = entry.second;
+        PopupMenu* menu = entry.first;
         menu->Add("x 2", [bar] { bar->SetPosition(bar->Position() * 2); });
         menu->Add("/ 2", [bar] { bar->SetPosition(bar->Position() / 2); });
     }
@@ -765,11 +770,11 @@ void TFrameLFO::LoadRecord(std::span<const uint8_t, kRecordSize> r) {
     UpdateFunctionControls();
     TrackBarDuty.SetPosition(r[kRecDuty]);
     const uint8_t flags = r[kRecFlags];
-    CheckBoxFlip.SetChecked((flags & kFlagFlip) != 0);
-    CheckBoxMirror.SetChecked((flags & kFlagMirror) != 0);
+    // The automate boxes first: their handlers copy between the boxes set after them.
     CheckBoxAutoFlip.SetChecked((flags & kFlagAutoFlip) != 0);
     CheckBoxAutoMirror.SetChecked((flags & kFlagAutoMirror) != 0);
-    // After the automate boxes, whose handlers copy into these.
+    CheckBoxFlip.SetChecked((flags & kFlagFlip) != 0);
+    CheckBoxMirror.SetChecked((flags & kFlagMirror) != 0);
     CheckBoxFlipInit.SetChecked((flags & kFlagFlipInit) != 0);
     CheckBoxMirrorInit.SetChecked((flags & kFlagMirrorInit) != 0);
     SyncAutomateEnables();
