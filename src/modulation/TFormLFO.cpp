@@ -76,6 +76,10 @@ void TFormLFO::LoadSettings(const IniFile& ini, const std::string& section,
     // The title comes from the services, which follow the running output.
     presets.ShowCaption();
     PageControlLFO.SetItemIndex(kTabSheet1234);
+    // The list starts on "No midi output"; a port left open would contradict it.
+    if (aux.IsOpen()) {
+        aux.Close();
+    }
     FillAuxList();
     const int stored = ComboBoxAux.IndexOf(ini.ReadString(section, kAuxKey, MidiOut::kNoOutput));
     // The last entry is "Refresh list", never a device.
