@@ -16,7 +16,7 @@ Instrument::~Instrument() = default;
 
 void Instrument::MakeTools(ToolStage stage) {
     tools.Create(stage, ToolContext{config, setup.presetRoot, *setup.timers, main, presets, tools,
-                                    engine.get(), hub.get()});
+                                    engine.get(), hub.get(), pitch.get(), setup.midiOutputs});
     if (hub) {
         tools.ConnectPeers(hub->peers);
     }

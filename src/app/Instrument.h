@@ -17,6 +17,7 @@ class AudioProcessor;
 class ChipBackend;
 class IniFile;
 class MessageHub;
+class MidiOutPortSystem;
 class PitchControl;
 class TimerService;
 
@@ -37,6 +38,9 @@ public:
         // The millisecond clock and double-click time of the module buttons.
         std::function<uint32_t()> nowMs;
         uint32_t doubleClickMs = 400;
+        // The MIDI outputs the LFO window may send to; null = none (renders never reach a
+        // device).
+        MidiOutPortSystem* midiOutputs = nullptr;
     };
 
     // The synth panel and its presets; nothing audible until BuildEngine.

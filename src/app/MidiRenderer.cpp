@@ -18,6 +18,7 @@
 #include "files/WaveFileWriter.h"
 #include "midi/MessageHub.h"
 #include "midi/StandardMidiFile.h"
+#include "modulation/TFormRT.h"
 #include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
 
@@ -128,6 +129,12 @@ RenderResult MidiRenderer::Run() {
         if (window == nullptr || !window->ApplySettings(options.dsp)) {
             throw std::runtime_error("DSP settings \"" + options.dsp + "\" are not nine numbers");
         }
+    }
+    if (auto* clock = dynamic_cast<TFormRT*>(instrument.Tools().Find(ToolId::Clock));
+        clock != nullptr && options.tempo > 0) {
+        clock->EditBPM.SetText(std::to_string(options.tempo));
+        clock->ApplyTempo();
+        clock->SetSource(TFormRT::kSourceTimer);
     }
     for (const auto& [kind, preset] : options.toolPresets) {
         LoadToolPreset(instrument.Tools(), *kind, preset);

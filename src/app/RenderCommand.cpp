@@ -11,6 +11,7 @@
 #include "app/RenderPreset.h"
 #include "app/RenderToolPresets.h"
 #include "dsp/TFormDSP.h"
+#include "platform/IniFile.h"
 #include "ui/MainPresets.h"
 
 namespace vorpline {
@@ -44,6 +45,14 @@ std::string ParseBank(const std::string& text) {
     return text;
 }
 
+int ParseTempo(const std::string& text) {
+    const auto bpm = IniFile::ParseInteger(text);
+    if (!bpm || *bpm < 1 || *bpm > 999) {
+        throw UsageError("--tempo wants beats per minute from 1 to 999, not \"" + text + "\"");
+    }
+    return static_cast<int>(*bpm);
+}
+
 RenderOptions ParseOptions(const std::vector<std::string>& args) {
     RenderOptions options;
     std::vector<std::string> files;
@@ -73,6 +82,8 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
                                  "resonance), not \"" +
                                  options.dsp + "\"");
             }
+        } else if (a == "--tempo") {
+            options.tempo = ParseTempo(value());
         } else if (const ToolPresetOption* kind = FindToolPresetOption(a)) {
             options.toolPresets.emplace_back(kind, value());
         } else if (a == "--quiet") {
@@ -105,7 +116,7 @@ std::string RenderUsage(const std::string& invocation) {
     return "Usage: " + invocation +
            " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--ini FILE]\n"
            "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--cc NAME]\n"
-           "       [--quiet]\n"
+           "       [--lfo NAME] [--tempo BPM] [--quiet]\n"
            "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
@@ -121,6 +132,10 @@ std::string RenderUsage(const std::string& invocation) {
            "  --cc NAME      map controllers through control change preset NAME (from\n"
            "                 vpx/control change beside the program, or the file NAME when\n"
            "                 it ends in .txt); operators ticked \"CC\" follow them\n"
+           "  --lfo NAME     run the eight LFOs of LFO preset NAME (from vpx/lfo, or the\n"
+           "                 file NAME when it ends in .lfo), master enable on; they send\n"
+           "                 through the control-change map (the stored one or --cc)\n"
+           "  --tempo BPM    the clock's tempo, 24 ticks per quarter note (default 100)\n"
            "  --quiet        no progress report\n";
 }
 

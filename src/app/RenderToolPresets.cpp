@@ -6,6 +6,7 @@
 #include "app/MidiRenderer.h"
 #include "app/ToolRegistry.h"
 #include "config/TFormPort.h"
+#include "modulation/TFormLFO.h"
 #include "presets/PresetFolder.h"
 #include "presets/PresetWindow.h"
 #include "presets/TFormCc.h"
@@ -14,8 +15,19 @@ namespace vorpline {
 
 namespace {
 
+// A render that names LFOs wants to hear them: their master enable goes on.
+void EnableLfos(ToolWindow& window) {
+    if (auto* lfos = dynamic_cast<TFormLFO*>(&window)) {
+        lfos->CheckBoxEnable.SetChecked(true);
+    }
+}
+
+// The LFOs reach the synthesizer through the control-change map's numbers, so naming LFOs
+// brings the map (with its stored or built-in preset) too.
 constexpr ToolPresetOption kOptions[] = {
-    {"--cc", ToolId::Cc, kOptionCc, TFormCc::kFolder, ".txt", "control change preset"},
+    {"--cc", ToolId::Cc, kOptionCc, TFormCc::kFolder, ".txt", "control change preset", nullptr},
+    {"--lfo", ToolId::Lfo, kOptionLfo | kOptionCc, TFormLFO::kFolder, TFormLFO::kExtension,
+     "LFO preset", EnableLfos},
 };
 
 std::runtime_error Missing(const ToolPresetOption& kind, const std::string& preset) {
@@ -76,6 +88,9 @@ void LoadToolPreset(const ToolRegistry& tools, const ToolPresetOption& kind,
     }
     if (!loaded) {
         throw Missing(kind, preset);
+    }
+    if (kind.switchOn != nullptr) {
+        kind.switchOn(*window);
     }
 }
 

@@ -20,6 +20,8 @@ struct ToolPresetOption {
     const char* folder;    // under the preset tree: "control change"
     const char* extension; // ".txt"
     const char* what;      // "control change preset", for messages
+    // What naming the preset also switches on (the LFOs' master enable), or null.
+    void (*switchOn)(ToolWindow& window);
 };
 
 std::span<const ToolPresetOption> ToolPresetOptions();

@@ -28,6 +28,7 @@ class PortIo;
 class TFormPort;
 class MessageHub;
 class MidiIn;
+class MidiOutPortSystem;
 class MidiInputSelector;
 
 // A start-up failure; the text is what the user sees before the program ends.
@@ -49,6 +50,8 @@ public:
         AudioBackend* audio = nullptr;
         // The MIDI ports of the system (RtMidi's when null).
         MidiPortSystem* midiPorts = nullptr;
+        // The auxiliary MIDI outputs of the LFO window; null = none.
+        MidiOutPortSystem* midiOutputs = nullptr;
         std::function<uint32_t()> nowMs;
         uint32_t doubleClickMs = 400;
     };

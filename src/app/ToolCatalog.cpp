@@ -1,24 +1,57 @@
 #include "app/ToolCatalog.h"
 
+#include "app/ToolRegistry.h"
 #include "config/OutputConfig.h"
 #include "dsp/TFormDSP.h"
+#include "engine/PitchControl.h"
+#include "midi/HubPoster.h"
+#include "midi/MidiPortSystem.h"
+#include "modulation/TFormLFO.h"
+#include "modulation/TFormRT.h"
+#include "presets/TFormCc.h"
 #include "presets/TFormKBD.h"
+#include "ui/TFormMain.h"
 
 namespace vorpline {
 
 namespace {
+
+// A MIDI output system without ports, for runs that must not reach a device.
+class NoMidiOutputs final : public MidiOutPortSystem {
+public:
+    std::vector<std::string> ListOutputs() override { return {}; }
+    int Open(std::size_t) override { return kMidiBadDeviceId; }
+    int Send(uint32_t) override { return kMidiInvalidHandle; }
+    int Reset() override { return kMidiInvalidHandle; }
+    int Close() override { return kMidiInvalidHandle; }
+};
+
+template <uint32_t Option> bool WantsOption(const PortConfig& config) {
+    return (config.options & Option) != 0;
+}
 
 // The DSP stage works on the software chip's audio: it exists for the wave output only.
 bool WantsDsp(const PortConfig& config) {
     return config.ioType == kTypeWAVE && (config.options & kOptionDsp) != 0;
 }
 
-std::unique_ptr<ToolWindow> MakeDsp(const ToolContext& context) {
-    return std::make_unique<TFormDSP>(context.config.ioSRate);
+// The clock exists for the windows it drives.
+bool WantsClock(const PortConfig& config) {
+    return (config.options & (kOptionLfo | kOptionSeq)) != 0;
 }
 
-bool WantsKbd(const PortConfig& config) {
-    return (config.options & kOptionKbd) != 0;
+// A preset window's errors and caption go through the synth panel, which knows the output.
+PresetWindow::Services PresetServices(TFormMain& main) {
+    return {[&main] { return main.ApplicationTitle(); },
+            [&main](const std::string& message) { main.ShowInfo(message, "Error"); }, nullptr};
+}
+
+template <class Window> Window* Made(const ToolContext& context, ToolId id) {
+    return dynamic_cast<Window*>(context.tools.Find(id));
+}
+
+std::unique_ptr<ToolWindow> MakeDsp(const ToolContext& context) {
+    return std::make_unique<TFormDSP>(context.config.ioSRate);
 }
 
 // Made after the hub: the keyboard's notes and preset steps reach it through the main loop.
@@ -26,9 +59,46 @@ std::unique_ptr<ToolWindow> MakeKbd(const ToolContext& context) {
     return std::make_unique<TFormKBD>(TFormKBD::PostToHub(context.timers, *context.hub));
 }
 
+std::unique_ptr<ToolWindow> MakeCc(const ToolContext& context) {
+    return std::make_unique<TFormCc>(context.presetRoot, PresetServices(context.main));
+}
+
+// After the map: the LFOs send through its numbers (without a map they run but send nothing).
+std::unique_ptr<ToolWindow> MakeLfo(const ToolContext& context) {
+    static NoMidiOutputs noOutputs;
+    const TFormCc* map = Made<TFormCc>(context, ToolId::Cc);
+    PitchControl* pitch = context.pitch;
+    TFormLFO::Links links{PostToHub(context.timers, *context.hub),
+                          [pitch] {
+                              for (int part = 0; part < 2; ++part) {
+                                  for (int lfo = 0; lfo < PitchControl::kLfoCount; ++lfo) {
+                                      pitch->SetLfoPitch(part, lfo, 0);
+                                  }
+                              }
+                          },
+                          {}};
+    return std::make_unique<TFormLFO>(
+        context.presetRoot, PresetServices(context.main),
+        context.midiOutputs != nullptr ? *context.midiOutputs : noOutputs,
+        std::vector<std::string>(kCcFunctionNames.begin(), kCcFunctionNames.end()),
+        map != nullptr ? &map->Numbers() : nullptr, std::move(links));
+}
+
+// After the windows it drives, which it ticks in this order.
+std::unique_ptr<ToolWindow> MakeClock(const ToolContext& context) {
+    TFormLFO* lfo = Made<TFormLFO>(context, ToolId::Lfo);
+    return std::make_unique<TFormRT>(context.timers, context.engine,
+                                     std::vector<ClockFollower*>{lfo}, lfo);
+}
+
 constexpr ToolKind kCatalog[] = {
-    {ToolId::Dsp, ToolStage::BeforeOutput, &MainPanels::ButtonDSP, 6, WantsDsp, MakeDsp},
-    {ToolId::Kbd, ToolStage::WithInput, &MainPanels::ButtonKbd, 1, WantsKbd, MakeKbd},
+    {ToolId::Dsp, ToolStage::BeforeOutput, &MainPanels::ButtonDSP, 80, WantsDsp, MakeDsp},
+    {ToolId::Cc, ToolStage::WithEngine, &MainPanels::ButtonCc, 70, WantsOption<kOptionCc>, MakeCc},
+    {ToolId::Lfo, ToolStage::WithEngine, &MainPanels::ButtonLFO, 20, WantsOption<kOptionLfo>,
+     MakeLfo},
+    {ToolId::Clock, ToolStage::WithEngine, &MainPanels::ButtonRT, 40, WantsClock, MakeClock},
+    {ToolId::Kbd, ToolStage::WithInput, &MainPanels::ButtonKbd, 10, WantsOption<kOptionKbd>,
+     MakeKbd},
 };
 
 } // namespace

@@ -12,13 +12,15 @@ namespace vorpline {
 
 class MainPresets;
 class MessageHub;
+class MidiOutPortSystem;
+class PitchControl;
 class OPL3;
 class TFormMain;
 class TimerService;
 class ToolRegistry;
 
 // The tool windows this program has.
-enum class ToolId { Dsp, Kbd };
+enum class ToolId { Dsp, Kbd, Cc, Lfo, Clock };
 
 // The moment of start-up a window is made at: what it works with must exist by then.
 enum class ToolStage {
@@ -40,6 +42,9 @@ struct ToolContext {
     const ToolRegistry& tools;
     OPL3* engine = nullptr;
     MessageHub* hub = nullptr;
+    PitchControl* pitch = nullptr;
+    // Null: the program reaches no MIDI output (renders, tests).
+    MidiOutPortSystem* midiOutputs = nullptr;
 };
 
 // One tool window: when it exists, when it is made, the button that shows it, how it is made.
@@ -47,8 +52,8 @@ struct ToolKind {
     ToolId id;
     ToolStage stage;
     Button MainPanels::*button;
-    // Shutdown saves the windows' settings in rising rank: keyboard, clock, drum kit, Circuit
-    // Bend, map, DSP.
+    // Shutdown saves the windows' settings in rising rank: keyboard, LFO, sequencer, clock,
+    // drum kit, Circuit Bend, map, DSP.
     int saveRank;
     // Whether the configuration wants the window in this run.
     bool (*wanted)(const PortConfig& config);

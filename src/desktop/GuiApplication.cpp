@@ -12,6 +12,7 @@
 
 #include "app/Session.h"
 #include "audio/RtAudioBackend.h"
+#include "midi/RtMidiOutPortSystem.h"
 #include "desktop/MainThreadPoster.h"
 #include "platform/RealTimerService.h"
 #include "presets/PresetWindow.h"
@@ -47,6 +48,8 @@ int RunGui(int argc, char** argv, const std::string& executablePath,
     Session::Services services;
     services.runPortDialog = [](TFormPort& form) { ExecPortDialog(form); };
     services.timers = &timers;
+    RtMidiOutPortSystem midiOutputs;
+    services.midiOutputs = &midiOutputs;
     services.audio = &audio;
     services.nowMs = [&timers] { return timers.NowMs(); };
     services.doubleClickMs =

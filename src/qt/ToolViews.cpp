@@ -4,6 +4,8 @@
 
 #include "dsp/TFormDSP.h"
 #include "presets/TFormKBD.h"
+#include "presets/TFormCc.h"
+#include "qt/CcWindow.h"
 #include "qt/DspWindow.h"
 #include "qt/KeyboardWindow.h"
 #include "ui/ToolWindow.h"
@@ -26,6 +28,7 @@ std::unique_ptr<QWidget> ViewOf(ToolWindow& window, QWidget* parent) {
 constexpr ViewMaker kViews[] = {
     ViewOf<TFormDSP, DspWindow>,
     ViewOf<TFormKBD, KeyboardWindow>,
+    ViewOf<TFormCc, CcWindow>,
 };
 
 } // namespace
