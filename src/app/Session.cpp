@@ -26,7 +26,7 @@ Session::Session(std::string executablePath, std::vector<std::string> arguments,
       services(std::move(services)),
       instrument(Instrument::Setup{folder / "assets" / "small", folder / "vpx",
                                    this->services.timers, this->services.nowMs,
-                                   this->services.doubleClickMs}) {}
+                                   this->services.doubleClickMs, this->services.midiOutputs}) {}
 
 Session::~Session() {
     // Whatever happened before (a start-up that failed after the stream opened, an exception in
@@ -74,10 +74,9 @@ void Session::Start() {
     Main().ShowMixerLevels();
     // The tool windows, the MIDI input used last time, the stored bank and preset.
     instrument.Start(ini, deviceSection, [this, &ini] { OpenMidiInput(ini); });
-    // The performance and parameter dialogs are not part of this build yet: their buttons
-    // stay disabled rather than doing nothing.
+    // The performance dialog is not part of this build yet: its button stays disabled rather
+    // than doing nothing.
     Main().ButtonPerf.SetEnabled(false);
-    Main().ButtonParam.SetEnabled(false);
     Main().Show();
     started = true;
 }

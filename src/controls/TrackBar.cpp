@@ -5,9 +5,9 @@
 namespace vorpline {
 
 TrackBar::TrackBar(std::string name, int min, int max, int position, int pageSize,
-                   int tickFrequency)
+                   int tickFrequency, int lineSize)
     : Control(std::move(name)), min(min), max(max), position(std::clamp(position, min, max)),
-      pageSize(pageSize), tickFrequency(tickFrequency) {}
+      pageSize(pageSize), tickFrequency(tickFrequency), lineSize(lineSize) {}
 
 void TrackBar::SetPosition(int value) {
     value = std::clamp(value, min, max);

@@ -310,7 +310,7 @@ void BindTrackBar(QAbstractSlider* widget, TrackBar& control) {
         const QSignalBlocker block(widget);
         widget->setEnabled(control.Enabled());
         widget->setRange(control.Min(), control.Max());
-        widget->setSingleStep(1);
+        widget->setSingleStep(control.LineSize());
         widget->setPageStep(control.PageSize());
         if (auto* slider = qobject_cast<QSlider*>(widget)) {
             slider->setTickInterval(control.TickFrequency());

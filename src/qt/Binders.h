@@ -77,7 +77,7 @@ void BindButton(QAbstractButton* widget, Button& control);
 // The same for a menu or tool-bar entry.
 void BindAction(QAction* action, Button& control);
 
-// Range, page step, tick interval and position; moving it runs SetPosition.
+// Range, line and page steps, tick interval and position; moving it runs SetPosition.
 void BindTrackBar(QAbstractSlider* widget, TrackBar& control);
 
 // Caption and hint. A label with a click handler gets a pointing-hand cursor and runs Click on

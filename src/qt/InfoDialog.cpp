@@ -5,7 +5,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "presets/TFormParam.h"
+#include "presets/TFormTuningEdit.h"
 #include "qt/Binders.h"
+#include "qt/ParamDialog.h"
+#include "qt/TuningEditDialog.h"
 #include "ui/TFormInfo.h"
 
 namespace vorpline {
@@ -43,6 +47,18 @@ InfoDialog::InfoDialog(TFormInfo& form, QWidget* parent)
 void QtUiService::ShowModal(TFormInfo& info) {
     InfoDialog dialog(info, parent);
     info.Show();
+    dialog.exec();
+}
+
+void QtUiService::ShowParam(TFormParam& form) {
+    ParamDialog dialog(form, parent);
+    form.Show();
+    dialog.exec();
+}
+
+void QtUiService::ShowTuningEdit(TFormTuningEdit& form) {
+    TuningEditDialog dialog(form, parent);
+    form.Show();
     dialog.exec();
 }
 

@@ -20,6 +20,8 @@ class QtUiService : public UiService {
 public:
     explicit QtUiService(QWidget* parent = nullptr) : parent(parent) {}
     void ShowModal(TFormInfo& info) override;
+    void ShowParam(TFormParam& dialog) override;
+    void ShowTuningEdit(TFormTuningEdit& dialog) override;
 
 private:
     QWidget* parent;

@@ -6,8 +6,10 @@
 #include "engine/PitchControl.h"
 #include "midi/ControllerState.h"
 #include "platform/IniFile.h"
+#include "presets/TFormParam.h"
 #include "ui/PatchControls.h"
 #include "ui/TFormMain.h"
+#include "ui/UiService.h"
 
 namespace vorpline {
 
@@ -60,6 +62,7 @@ MainPresets::MainPresets(TFormMain& form, std::filesystem::path presetRoot)
              {[&form] { return form.ApplicationTitle(); },
               [&form](const std::string& message) { form.ShowInfo(message, "Error"); }, nullptr}) {
     form.ComboBoxBank.onChange = [this] { ComboBoxBankChange(); };
+    form.ButtonParam.onClick = [this] { ButtonParamClick(); };
 }
 
 void MainPresets::AttachEngine(OPL3& engine, PitchControl& pitchControl) {
@@ -132,6 +135,18 @@ void MainPresets::ComboBoxBankChange() {
     window.ShowUnloaded();
 }
 
+void MainPresets::ButtonParamClick() {
+    if (form.ui == nullptr) {
+        return;
+    }
+    PresetParameters edited = Parameters();
+    TFormParam dialog(edited, form.ApplicationTitle());
+    form.ui->ShowParam(dialog);
+    // Controllers may have moved a value while the dialog was open (RPN, portamento time):
+    // after "Cancel" those stay, only "OK" replaces them. The wheel keeps its bend either way.
+    SetParameters(dialog.Accepted() ? edited : Parameters());
+}
+
 // --- helpers ---
 
 bool MainPresets::ReadWith(const std::function<bool(PatchRecord&, PatchExt&)>& reader) {
@@ -184,6 +199,15 @@ PresetParameters MainPresets::Parameters() const {
 }
 
 void MainPresets::ApplyParameters(const PresetParameters& values) {
+    SetParameters(values);
+    if (pitch != nullptr) {
+        // A new patch starts unbent.
+        pitch->PitchBend(OPL3::kPart1234, kBendCentre);
+        pitch->PitchBend(OPL3::kPart56, kBendCentre);
+    }
+}
+
+void MainPresets::SetParameters(const PresetParameters& values) {
     params = values;
     for (auto& time : params.portamentoTime) {
         time = std::min(time, kMaxPortamento);
@@ -192,8 +216,6 @@ void MainPresets::ApplyParameters(const PresetParameters& values) {
         const auto i = static_cast<size_t>(part);
         if (pitch != nullptr) {
             pitch->SetBendRange(part, params.bendRange[i]);
-            // A new patch starts unbent.
-            pitch->PitchBend(part, kBendCentre);
         }
         if (controllers != nullptr) {
             controllers->modulationRange[i] = params.modulationRange[i];

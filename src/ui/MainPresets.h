@@ -43,7 +43,7 @@ public:
     // live (bend ranges in the pitch control, modulation ranges and portamento times in the
     // controller state, legato flags in the engine; here while those are not attached).
     PresetParameters Parameters() const;
-    // Sets them everywhere they live; a preset load does this.
+    // Sets them everywhere they live, and both parts start unbent; a preset load does this.
     void ApplyParameters(const PresetParameters& values);
     // "2op", "4op" or "6op" for the bank selected (the 6-op bank if none is).
     std::string BankFolder() const;
@@ -76,12 +76,17 @@ public:
     // --- handlers (the rest of the panel's handlers are Window()'s) ---
     void ComboBoxBankChange();
     void ButtonSavePresetClick() { window.ButtonSaveClick(); }
+    // The parameter dialog over the values as they are now; afterwards, whichever button closed
+    // it, the engine hears the portamento times and legato flags again.
+    void ButtonParamClick();
 
 private:
     bool ReadWith(const std::function<bool(PatchRecord&, PatchExt&)>& reader);
     bool WriteCurrent(const std::string& name);
     void ResetVoices();
     void ApplyDefaultSettings();
+    // ApplyParameters without touching the current bends.
+    void SetParameters(const PresetParameters& values);
 
     TFormMain& form;
     TSbi sbi;

@@ -12,6 +12,8 @@ struct PresetParameters {
     std::array<int, 2> modulationRange{2400, 2400}; // cents, 0..4799 from the dialog
     std::array<uint16_t, 2> portamentoTime{0, 0};   // 0..127, 0 = off
     uint8_t legatoFlags = 0; // 0x01/0x02 part 1-4 "Up"/"Down", 0x10/0x20 part 5/6
+
+    bool operator==(const PresetParameters&) const = default;
 };
 
 } // namespace vorpline

@@ -9,6 +9,7 @@
 #include "engine/MultiplierCents.h"
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
+#include "presets/TFormTuningEdit.h"
 #include "ui/TFormInfo.h"
 #include "ui/UiService.h"
 
@@ -37,6 +38,7 @@ TFormMain::TFormMain(std::filesystem::path assetFolder)
     ComboBoxCNT.onChange = [this] { ComboBoxCNTChange(); };
     ComboBoxTD.onChange = [this] { ComboBoxTDChange(); };
     ComboBoxVD.onChange = [this] { ComboBoxVDChange(); };
+    editor.editTuningList = [this](int op) { EditTuningList(op); };
     // The schematic follows the algorithm however it is set: by the user, by a preset or by a
     // controller.
     ComboBoxCNT.Observe([this] {
@@ -221,6 +223,20 @@ void TFormMain::ShowInfo(const std::string& message, const std::string& title) {
     } else {
         // No windows (the command-line renderer): the message must still reach someone.
         std::cerr << info.Caption() << ": " << message << '\n';
+    }
+}
+
+void TFormMain::EditTuningList(int op) {
+    if (ui == nullptr || op < 0 || op >= static_cast<int>(FrameOps.size())) {
+        return;
+    }
+    TFrameOp& frame = *FrameOps[static_cast<size_t>(op)];
+    std::vector<std::string> list = frame.TuningTexts();
+    TFormTuningEdit dialog(op + 1, list, applicationTitle);
+    ui->ShowTuningEdit(dialog);
+    // A preset loaded while the editor was open may have replaced the list: only "OK" writes.
+    if (dialog.Accepted()) {
+        frame.SetTuningTexts(list);
     }
 }
 

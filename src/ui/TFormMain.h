@@ -83,6 +83,9 @@ public:
     void GetOperator(int op, OperatorRecord& record) const { editor.GetOperator(op, record); }
     void PutOperator(int op, const OperatorRecord& record) { editor.PutOperator(op, record); }
     void ClearOperator(int op) { editor.ClearOperator(op); }
+    // The tuning list editor for operator `op` (0..5), modal; its "OK" replaces the frame's
+    // list. The operator editor then selects the entry to play.
+    void EditTuningList(int op);
     // The operators' part of the built-in default patch: every operator cleared.
     void ApplyDefaultOperators();
     OperatorEditor& Operators() { return editor; }

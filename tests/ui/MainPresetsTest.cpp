@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "platform/IniFile.h"
 #include "presets/ExtLayout.h"
+#include "presets/TFormParam.h"
 #include "ui/ConfirmService.h"
 #include "ui/MainFormFixture.h"
 #include "ui/MainPresets.h"
@@ -17,6 +21,11 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
+std::vector<uint8_t> ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 class Answers : public ConfirmService, public UiService {
 public:
     bool Confirm(const std::string& message, const std::string& caption) override {
@@ -24,6 +33,8 @@ public:
         return true;
     }
     void ShowModal(TFormInfo& info) override { shown.push_back(info.LabelInfo.Caption()); }
+    void ShowParam(TFormParam& dialog) override { onParam(dialog); }
+    std::function<void(TFormParam&)> onParam;
     std::vector<std::string> asked;
     std::vector<std::string> shown;
 };
@@ -162,24 +173,54 @@ TEST_F(MainPresetsTest, DeletingTheCurrentPresetAlwaysEndsOnTheDefault) {
     EXPECT_FALSE(fs::exists(root.path / "6op" / "a"));
 }
 
-TEST_F(MainPresetsTest, PresetsCarryTheParameterValues) {
-    PresetParameters values;
-    values.bendRange = {200, 2399};
-    values.modulationRange = {100, 4700};
-    values.portamentoTime = {40, 0};
-    values.legatoFlags = 0x21;
-    presets.ApplyParameters(values);
+TEST_F(MainPresetsTest, ParameterDialogValuesTravelWithSixOpPresets) {
+    pitch.SetBendRange(1, 3000); // set by RPN beyond the dialog's range
+    pitch.PitchBend(0, 16383);
+    answers.onParam = [](TFormParam& d) {
+        EXPECT_EQ(d.Caption(), "Parameters - Vorpline 4.30");
+        d.TrackBarPitch1234.SetPosition(200);
+        d.TrackBarDepth1234.SetPosition(100);
+        d.TrackBarDepth56.SetPosition(4700);
+        d.TrackBarPortamento1234.SetPosition(40);
+        d.CheckBox1234Release.SetChecked(true);
+        d.CheckBox56Attack.SetChecked(true);
+        d.ButtonOk.Click();
+    };
+    form.ButtonParam.Click();
+    const PresetParameters edited = {{200, 2399}, {100, 4700}, {40, 0}, 0x21};
+    EXPECT_EQ(presets.Parameters(), edited);
+    EXPECT_EQ(chip.LegatoFlags(), 0x21);
+    EXPECT_NE(pitch.Bend(0), 0) << "the dialog leaves the wheel where it is";
+
     form.ComboBoxPreset.UserType("Params");
     form.ButtonSavePreset.Click();
+    const fs::path file = root.path / "6op" / "Params.sbi";
+    const std::vector<uint8_t> saved = ReadBytes(file);
+    ASSERT_EQ(saved.size(), TSbi::kSize6op);
+    std::vector<int> fields;
+    for (int at : {ext::kLegato, ext::kBendRange1234, ext::kBendRange1234 + 1, ext::kBendRange56,
+                   ext::kBendRange56 + 1, ext::kPortamento1234, ext::kPortamento56,
+                   ext::kModRange1234, ext::kModRange56, ext::kModRange56 + 1}) {
+        fields.push_back(saved[TSbi::kMin6op + static_cast<size_t>(at)]);
+    }
+    EXPECT_THAT(fields, ElementsAre(0x21, 200, 0, 0x5F, 0x09, 40, 0, 100, 0x5C, 0x12));
+
     presets.ApplyParameters(PresetParameters{});
-    pitch.PitchBend(0, 16383);
     form.ComboBoxPreset.UserSelect(0);
-    EXPECT_EQ(pitch.BendRange(0), 200);
-    EXPECT_EQ(pitch.BendRange(1), 2399);
+    EXPECT_EQ(presets.Parameters(), edited);
     EXPECT_EQ(pitch.Bend(0), 0) << "a new preset starts unbent";
-    EXPECT_EQ(chip.LegatoFlags(), 0x21);
+    form.ButtonSavePreset.Click();
+    EXPECT_EQ(ReadBytes(file), saved);
+
+    // Cancel keeps what a controller set while the dialog was open.
+    answers.onParam = [this](TFormParam& d) {
+        d.ButtonDefault.Click();
+        pitch.SetBendRange(0, 500);
+        d.ButtonCancel.Click();
+    };
+    form.ButtonParam.Click();
+    EXPECT_EQ(presets.Parameters().bendRange[0], 500);
     EXPECT_EQ(presets.Parameters().modulationRange[1], 4700);
-    EXPECT_EQ(presets.Parameters().portamentoTime[0], 40);
 }
 
 TEST_F(MainPresetsTest, StartUpSelectsTheStoredBankAndPreset) {

@@ -1,0 +1,16 @@
+#include "ui/UiService.h"
+
+#include "presets/TFormParam.h"
+#include "presets/TFormTuningEdit.h"
+
+namespace vorpline {
+
+void UiService::ShowParam(TFormParam& dialog) {
+    dialog.ButtonCancelClick();
+}
+
+void UiService::ShowTuningEdit(TFormTuningEdit& dialog) {
+    dialog.ButtonCancelClick();
+}
+
+} // namespace vorpline
