@@ -1,5 +1,7 @@
 #include "presets/TFormKBD.h"
 
+#include "midi/HubPoster.h"
+
 #include <memory>
 
 #include "midi/MessageHub.h"
@@ -41,14 +43,7 @@ TFormKBD::TFormKBD(Poster post)
 }
 
 TFormKBD::Poster TFormKBD::PostToHub(TimerService& timers, MessageHub& hub) {
-    auto alive = std::make_shared<char>();
-    return [&timers, &hub, alive](uint32_t packed) {
-        timers.Post([&hub, packed, weak = std::weak_ptr<char>(alive)] {
-            if (!weak.expired()) {
-                hub.ShortEvent(packed, 0);
-            }
-        });
-    };
+    return [post = vorpline::PostToHub(timers, hub)](uint32_t packed) { post(packed, 0); };
 }
 
 void TFormKBD::LoadSettings(const IniFile& /*ini*/, const std::string& /*section*/,
