@@ -1,17 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 
 #include "presets/TFormParam.h"
 
 namespace vorpline {
-
-void PrintTo(const PresetParameters& p, std::ostream* os) {
-    *os << "mod " << p.modulationRange[0] << "/" << p.modulationRange[1] << " bend "
-        << p.bendRange[0] << "/" << p.bendRange[1] << " time " << p.portamentoTime[0] << "/"
-        << p.portamentoTime[1] << " legato " << int{p.legatoFlags};
-}
 
 namespace {
 
@@ -75,21 +68,6 @@ TEST(TFormParamTest, OnlyOkStoresTheControls) {
         EXPECT_EQ(form.Accepted(), c.accepted);
         EXPECT_FALSE(form.Visible());
     }
-}
-
-TEST(TFormParamTest, TimeLabelsAndDefaults) {
-    PresetParameters values = kEdited;
-    TFormParam form(values, "Vorpline 4.30");
-    EXPECT_EQ(form.Caption(), "Parameters - Vorpline 4.30");
-    EXPECT_EQ(form.LabelMs1234.Caption() + "," + form.LabelMs56.Caption(), "1,127");
-    form.TrackBarPortamento56.SetPosition(0);
-    EXPECT_EQ(form.LabelMs56.Caption(), "Off");
-    form.ButtonDefault.Click();
-    EXPECT_EQ(form.LabelMs1234.Caption(), "Off");
-    EXPECT_EQ(form.TrackBarDepth56.Position(), 2400);
-    EXPECT_EQ(form.TrackBarPitch1234.Position(), 1200);
-    EXPECT_FALSE(form.CheckBox56Release.Checked());
-    EXPECT_EQ(values, kEdited);
 }
 
 } // namespace

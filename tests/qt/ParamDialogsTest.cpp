@@ -64,7 +64,6 @@ TEST_F(ParamDialogsTest, ParameterWidgetsAreBoundAndOnlyOkStores) {
                        auto* depth = Find<QSlider>(d, "TrackBarDepth56");
                        EXPECT_EQ(depth->singleStep(), 200);
                        EXPECT_EQ(depth->pageStep(), 600);
-                       EXPECT_EQ(Find<QSlider>(d, "TrackBarPitch56")->value(), 300);
                        EXPECT_EQ(Find<QLabel>(d, "LabelMs1234")->text(), "1");
                        depth->setValue(4799);
                        Find<QSlider>(d, "TrackBarPortamento1234")->setValue(0);
@@ -93,7 +92,6 @@ TEST_F(ParamDialogsTest, TuningWidgetsAreBoundAndOnlyOkStores) {
                        EXPECT_EQ(d.windowTitle(), "Tuning 5 - Vorpline 4.30");
                        EXPECT_TRUE(Find<QRadioButton>(d, "RadioGroupOrderItem1")->isChecked());
                        EXPECT_TRUE(Find<QCheckBox>(d, "CheckBox5")->isChecked());
-                       EXPECT_EQ(Find<QCheckBox>(d, "CheckBox16")->text(), "+4690");
                        Find<QCheckBox>(d, "CheckBox16")->click();
                        Find<QCheckBox>(d, "CheckBox2")->click();
                    },
