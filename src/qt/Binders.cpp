@@ -226,6 +226,11 @@ void BindEdit(QLineEdit* widget, Edit& control) {
         Guarded([&] { control.SetText(ToStdString(t)); });
         sync();
     });
+    // Enter and Return arrive as '\r', as in the combo boxes; a field takes its value then.
+    QObject::connect(widget, &QLineEdit::returnPressed, widget, [&control, sync] {
+        Guarded([&] { control.UserKeyUp('\r'); });
+        sync();
+    });
 }
 
 std::vector<QRadioButton*> BindRadioGroup(QGroupBox* box, RadioGroup& control, int columns) {

@@ -60,7 +60,8 @@ void BindComboBox(QComboBox* widget, ComboBox& control);
 // Tick and caption; the user's click runs SetChecked (and with it onClick).
 void BindCheckBox(QAbstractButton* widget, CheckBox& control);
 
-// Text; the user's typing runs SetText (and with it onChange) after every keystroke.
+// Text; the user's typing runs SetText (and with it onChange) after every keystroke, Enter or
+// Return UserKeyUp('\r').
 void BindEdit(QLineEdit* widget, Edit& control);
 
 // Fills `box` with one radio button per item, laid out in `columns` columns filled top to bottom,
