@@ -6,11 +6,13 @@
 #include "engine/PitchControl.h"
 #include "midi/HubPoster.h"
 #include "midi/MidiPortSystem.h"
+#include "modulation/TFormCalc.h"
 #include "modulation/TFormLFO.h"
 #include "modulation/TFormRT.h"
 #include "presets/TFormCc.h"
 #include "presets/TFormKBD.h"
 #include "ui/TFormMain.h"
+#include "ui/UiService.h"
 
 namespace vorpline {
 
@@ -46,6 +48,16 @@ PresetWindow::Services PresetServices(TFormMain& main) {
             [&main](const std::string& message) { main.ShowInfo(message, "Error"); }, nullptr};
 }
 
+// The tick calculator over the synth panel; nothing without windows (renders).
+std::optional<int> RunCalculator(TFormMain& main, int beatsPerBar, int ticks) {
+    if (main.ui == nullptr) {
+        return std::nullopt;
+    }
+    TFormCalc calculator(beatsPerBar, ticks, main.ApplicationTitle());
+    main.ui->ShowCalc(calculator);
+    return calculator.Accepted();
+}
+
 template <class Window> Window* Made(const ToolContext& context, ToolId id) {
     return dynamic_cast<Window*>(context.tools.Find(id));
 }
@@ -76,7 +88,9 @@ std::unique_ptr<ToolWindow> MakeLfo(const ToolContext& context) {
                                   }
                               }
                           },
-                          {}};
+                          [&main = context.main](int beatsPerBar, int ticks) {
+                              return RunCalculator(main, beatsPerBar, ticks);
+                          }};
     return std::make_unique<TFormLFO>(
         context.presetRoot, PresetServices(context.main),
         context.midiOutputs != nullptr ? *context.midiOutputs : noOutputs,

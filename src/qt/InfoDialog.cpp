@@ -5,9 +5,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "modulation/TFormCalc.h"
 #include "presets/TFormParam.h"
 #include "presets/TFormTuningEdit.h"
 #include "qt/Binders.h"
+#include "qt/CalcDialog.h"
 #include "qt/ParamDialog.h"
 #include "qt/TuningEditDialog.h"
 #include "ui/TFormInfo.h"
@@ -44,22 +46,31 @@ InfoDialog::InfoDialog(TFormInfo& form, QWidget* parent)
     ok->setFocus();
 }
 
-void QtUiService::ShowModal(TFormInfo& info) {
-    InfoDialog dialog(info, parent);
-    info.Show();
+namespace {
+
+// Shows the form's dialog modally; it ends when the form hides (its OK or Cancel).
+template <class Dialog, class FormT> void Run(FormT& form, QWidget* parent) {
+    Dialog dialog(form, parent);
+    form.Show();
     dialog.exec();
+}
+
+} // namespace
+
+void QtUiService::ShowModal(TFormInfo& info) {
+    Run<InfoDialog>(info, parent);
 }
 
 void QtUiService::ShowParam(TFormParam& form) {
-    ParamDialog dialog(form, parent);
-    form.Show();
-    dialog.exec();
+    Run<ParamDialog>(form, parent);
 }
 
 void QtUiService::ShowTuningEdit(TFormTuningEdit& form) {
-    TuningEditDialog dialog(form, parent);
-    form.Show();
-    dialog.exec();
+    Run<TuningEditDialog>(form, parent);
+}
+
+void QtUiService::ShowCalc(TFormCalc& form) {
+    Run<CalcDialog>(form, parent);
 }
 
 } // namespace vorpline

@@ -22,6 +22,7 @@ public:
     void ShowModal(TFormInfo& info) override;
     void ShowParam(TFormParam& dialog) override;
     void ShowTuningEdit(TFormTuningEdit& dialog) override;
+    void ShowCalc(TFormCalc& dialog) override;
 
 private:
     QWidget* parent;

@@ -1,5 +1,6 @@
 #include "ui/UiService.h"
 
+#include "modulation/TFormCalc.h"
 #include "presets/TFormParam.h"
 #include "presets/TFormTuningEdit.h"
 
@@ -10,6 +11,10 @@ void UiService::ShowParam(TFormParam& dialog) {
 }
 
 void UiService::ShowTuningEdit(TFormTuningEdit& dialog) {
+    dialog.ButtonCancelClick();
+}
+
+void UiService::ShowCalc(TFormCalc& dialog) {
     dialog.ButtonCancelClick();
 }
 

@@ -2,6 +2,7 @@
 
 namespace vorpline {
 
+class TFormCalc;
 class TFormInfo;
 class TFormParam;
 class TFormTuningEdit;
@@ -20,6 +21,7 @@ public:
     // dismisses them unchanged, as Escape would.
     virtual void ShowParam(TFormParam& dialog);
     virtual void ShowTuningEdit(TFormTuningEdit& dialog);
+    virtual void ShowCalc(TFormCalc& dialog);
 };
 
 } // namespace vorpline
