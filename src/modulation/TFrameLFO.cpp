@@ -491,12 +491,7 @@ void TFrameLFO::Trigger(bool force) {
     }
     state.DelayCountdown = Ticks(Setting::Delay);
     state.ElapsedTicks = 0;
-    const int duration = Ticks(Setting::Duration);
-    // In integers, so that phase 90 of 96 ticks is exactly 24.
-    int start = static_cast<int>(static_cast<int64_t>(duration) * TrackBarAngle.Position() / 360);
-    if (start >= duration) {
-        start = 0;
-    }
+    const int start = StartPhaseFor(Ticks(Setting::Duration));
     state.StartPhase = start;
     state.PhasePosition = start;
     state.LastSentValue = kNoValue;
@@ -567,19 +562,30 @@ void TFrameLFO::EvaluateAndSend() {
         // A square-root rise from 0 at the trigger to full after `attack` steps.
         amplitude = amplitude / std::sqrt(attack) * std::sqrt(state.ElapsedTicks);
     }
-    const int t = CheckBoxMirror.Checked() ? duration - state.PhasePosition : state.PhasePosition;
-    double y = LfoShape(ComboBoxFunction.ItemIndex(), t, duration, N(), amplitude,
-                        TrackBarDuty.Position());
-    if (CheckBoxFlip.Checked()) {
-        y = -y;
-    }
-    const int value = LfoValue(TrackBarOffset.Position(), y);
+    const int value = ValueAt(state.PhasePosition, duration, amplitude);
     // Only changes of the 7-bit value go out.
     if (value == state.LastSentValue) {
         return;
     }
     state.LastSentValue = value;
     SendValue(value);
+}
+
+int TFrameLFO::StartPhaseFor(int duration) const {
+    // In integers, so that phase 90 of 96 ticks is exactly 24.
+    const int start =
+        static_cast<int>(static_cast<int64_t>(duration) * TrackBarAngle.Position() / 360);
+    return start >= 0 && start < duration ? start : 0;
+}
+
+int TFrameLFO::ValueAt(int position, int duration, double amplitude) const {
+    const int t = CheckBoxMirror.Checked() ? duration - position : position;
+    double y = LfoShape(ComboBoxFunction.ItemIndex(), t, duration, N(), amplitude,
+                        TrackBarDuty.Position());
+    if (CheckBoxFlip.Checked()) {
+        y = -y;
+    }
+    return LfoValue(TrackBarOffset.Position(), y);
 }
 
 void TFrameLFO::SendValue(int value) {

@@ -140,6 +140,13 @@ public:
     void SetResolution(TickSetting setting, int multiplier);
     // n as the shapes read it: the text as an integer, at least 1.
     int N() const;
+    // Where a cycle of `duration` ticks begins and ends for the current phase: 0..duration-1
+    // (0 for a duration of 0 or less).
+    int StartPhaseFor(int duration) const;
+    // The 7-bit value sent at `position` (0..duration-1) of a cycle of `duration` ticks, as the
+    // current function, n, duty, offset, flip and mirror shape it, for `amplitude` (0..128;
+    // the attack lowers it while it rises). The engine sends exactly this; a plot draws it.
+    int ValueAt(int position, int duration, double amplitude) const;
 
     // --- handlers ---
     void ComboBoxSendChange();
