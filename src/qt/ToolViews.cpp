@@ -3,11 +3,15 @@
 #include <QWidget>
 
 #include "dsp/TFormDSP.h"
-#include "presets/TFormKBD.h"
+#include "modulation/TFormLFO.h"
+#include "modulation/TFormRT.h"
 #include "presets/TFormCc.h"
+#include "presets/TFormKBD.h"
 #include "qt/CcWindow.h"
+#include "qt/ClockWindow.h"
 #include "qt/DspWindow.h"
 #include "qt/KeyboardWindow.h"
+#include "qt/LfoWindow.h"
 #include "ui/ToolWindow.h"
 
 namespace vorpline {
@@ -26,9 +30,8 @@ std::unique_ptr<QWidget> ViewOf(ToolWindow& window, QWidget* parent) {
 }
 
 constexpr ViewMaker kViews[] = {
-    ViewOf<TFormDSP, DspWindow>,
-    ViewOf<TFormKBD, KeyboardWindow>,
-    ViewOf<TFormCc, CcWindow>,
+    ViewOf<TFormDSP, DspWindow>,  ViewOf<TFormKBD, KeyboardWindow>, ViewOf<TFormCc, CcWindow>,
+    ViewOf<TFormRT, ClockWindow>, ViewOf<TFormLFO, LfoWindow>,
 };
 
 } // namespace
