@@ -124,6 +124,7 @@ void TFormLFO::ClockTick() {
 }
 
 void TFormLFO::ClockStart() {
+    stopped = false;
     if (!CheckBoxEnable.Checked()) {
         return;
     }
@@ -134,12 +135,19 @@ void TFormLFO::ClockStart() {
 }
 
 void TFormLFO::ClockStop() {
+    // A second Pause would overwrite the count Continue gives back with 0, and outside clocks
+    // repeat Stop (one when the transport stops, another before its Continue): once stopped,
+    // only the LFOs started since (by keys or switches) pause.
     for (TFrameLFO& lfo : FrameLFO) {
-        lfo.Pause();
+        if (!stopped || lfo.Running()) {
+            lfo.Pause();
+        }
     }
+    stopped = true;
 }
 
 void TFormLFO::ClockContinue() {
+    stopped = false;
     if (!CheckBoxEnable.Checked()) {
         return;
     }

@@ -73,7 +73,8 @@ public:
     void ClockTick() override;
     // Each LFO paused, then those with trigger "Start" started from their beginning.
     void ClockStart() override;
-    // Pauses every LFO, master enable or not.
+    // Pauses every LFO, master enable or not; a Stop repeated before the next Start or Continue
+    // pauses only those running again, so Continue still resumes the rest.
     void ClockStop() override;
     void ClockContinue() override;
     void ClockNote(uint8_t note, uint8_t velocity, bool on) override;
@@ -122,6 +123,8 @@ private:
     Links links;
     MidiOut aux;
     bool storedEnable = false;
+    // Since the last Stop, no Start or Continue came.
+    bool stopped = false;
     bool storedEnableApplied = false;
     PresetWindow presets;
 };

@@ -143,6 +143,13 @@ TEST_F(FormLFOTest, MasterEnableGatesTicksNotesAndStartButNotStop) {
     EXPECT_EQ(Lfo(1).State().ElapsedTicks, 1);
     form.ClockStop();
     EXPECT_EQ(Running(), "00000000");
+    // Outside clocks repeat Stop before Continue; a key may start an LFO in between, which the
+    // repeat pauses too.
+    form.ClockNote(60, 100, true);
+    EXPECT_EQ(Running(), "01000000");
+    form.ClockStop();
+    form.ClockStop();
+    EXPECT_EQ(Running(), "00000000");
     form.ClockContinue();
     EXPECT_EQ(Running(), "11000000");
     form.CheckBoxEnable.SetChecked(false);
