@@ -35,26 +35,7 @@ RtMidiOutPortSystem::~RtMidiOutPortSystem() {
 }
 
 std::vector<std::string> RtMidiOutPortSystem::ListOutputs() {
-    std::vector<std::string> names;
-    listed.clear();
-    for (RtMidi::Api api : RtMidiPortSystem::ReachableApis()) {
-        // A fresh client per listing, as for the inputs.
-        try {
-            RtMidiOut probe(api, RtMidiPortSystem::kClientName);
-            const unsigned count = probe.getPortCount();
-            std::vector<std::string> apiNames;
-            for (unsigned i = 0; i < count; ++i) {
-                apiNames.push_back(probe.getPortName(i));
-            }
-            for (unsigned i = 0; i < count; ++i) {
-                listed.push_back({api, i});
-                names.push_back(std::move(apiNames[i]));
-            }
-        } catch (const std::exception&) {
-            // Unreachable API: no ports from it.
-        }
-    }
-    return names;
+    return ListRtMidiPorts<RtMidiOut>(RtMidiPortSystem::kClientName, listed);
 }
 
 int RtMidiOutPortSystem::Open(std::size_t port) {
@@ -64,7 +45,7 @@ int RtMidiOutPortSystem::Open(std::size_t port) {
     if (port >= listed.size()) {
         return kMidiBadDeviceId;
     }
-    const PortRef ref = listed[port];
+    const RtMidiPortRef ref = listed[port];
     return Guard([&] {
         auto opened = std::make_unique<RtMidiOut>(ref.api, RtMidiPortSystem::kClientName);
         opened->openPort(ref.index, kPortName);

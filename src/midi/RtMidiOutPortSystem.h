@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "midi/MidiOut.h"
+#include "midi/RtMidiPortSystem.h"
 
 namespace vorpline {
 
@@ -31,12 +32,7 @@ public:
     int Close() override;
 
 private:
-    struct PortRef {
-        RtMidi::Api api;
-        unsigned index;
-    };
-
-    std::vector<PortRef> listed;
+    std::vector<RtMidiPortRef> listed;
     std::unique_ptr<RtMidiOut> output;
 };
 

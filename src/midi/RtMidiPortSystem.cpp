@@ -82,28 +82,7 @@ RtMidiPortSystem::~RtMidiPortSystem() {
 }
 
 std::vector<std::string> RtMidiPortSystem::ListInputs() {
-    std::vector<std::string> names;
-    listed.clear();
-    for (RtMidi::Api api : ReachableApis()) {
-        // A fresh client per listing: it sees ports that came and went since the last one and
-        // leaves no idle client behind in the server's graph.
-        try {
-            RtMidiIn probe(api, kClientName);
-            unsigned count = probe.getPortCount();
-            std::vector<std::string> apiNames;
-            for (unsigned i = 0; i < count; ++i) {
-                apiNames.push_back(probe.getPortName(i));
-            }
-            for (unsigned i = 0; i < count; ++i) {
-                listed.push_back({api, i});
-                names.push_back(std::move(apiNames[i]));
-            }
-        } catch (const std::exception&) {
-            // The API is unreachable (RtMidiError) or the listing ran out of memory: it
-            // contributes no ports.
-        }
-    }
-    return names;
+    return ListRtMidiPorts<RtMidiIn>(kClientName, listed);
 }
 
 int RtMidiPortSystem::Open(std::size_t port, Receiver onMessage) {
@@ -113,7 +92,7 @@ int RtMidiPortSystem::Open(std::size_t port, Receiver onMessage) {
     if (port >= listed.size()) {
         return kMidiBadDeviceId;
     }
-    PortRef ref = listed[port];
+    RtMidiPortRef ref = listed[port];
     started.store(false, std::memory_order_relaxed);
     try {
         auto opened = std::make_unique<RtMidiIn>(ref.api, kClientName);

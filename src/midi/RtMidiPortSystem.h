@@ -13,6 +13,21 @@
 
 namespace vorpline {
 
+// A port as RtMidi numbers it: its API and its index within that API.
+struct RtMidiPortRef {
+    RtMidi::Api api;
+    unsigned index;
+};
+
+// The names of the ports of every reachable API (RtMidiPortSystem::ReachableApis) as the
+// RtMidi client class `Client` (RtMidiIn, RtMidiOut) sees them, in listing order, and their
+// references in `listed`. A fresh client per listing sees ports that came and went since the
+// last one and leaves no idle client behind in the server's graph; an API that cannot be
+// reached contributes no ports.
+template <class Client>
+std::vector<std::string> ListRtMidiPorts(const char* clientName,
+                                         std::vector<RtMidiPortRef>& listed);
+
 // MIDI inputs of the ALSA sequencer and of a running JACK server, through RtMidi. The list
 // holds the ALSA ports first, then the JACK ports, each API in its own order. ALSA names read
 // "client:port client-number:port-number", JACK names "client:port" (e.g. "Seq:out").
@@ -58,20 +73,39 @@ public:
     static std::vector<RtMidi::Api> ReachableApis();
 
 private:
-    struct PortRef {
-        RtMidi::Api api;
-        unsigned index; // the port's number within its API
-    };
-
     static void OnMessage(double deltaSeconds, std::vector<unsigned char>* message, void* userData);
     void DropQueued();
 
-    std::vector<PortRef> listed; // the ports of the last ListInputs, by list index
+    std::vector<RtMidiPortRef> listed; // the ports of the last ListInputs, by list index
     std::unique_ptr<RtMidiIn> input;
     Receiver receiver;                // set before a callback port opens, cleared after close
     std::atomic<bool> started{false}; // the gate, read on RtMidi's thread
     // Without a receiver: filled on RtMidi's thread, emptied on the main thread.
     SpscRing<uint32_t, kQueueLimit> queue;
 };
+
+template <class Client>
+std::vector<std::string> ListRtMidiPorts(const char* clientName,
+                                         std::vector<RtMidiPortRef>& listed) {
+    std::vector<std::string> names;
+    listed.clear();
+    for (RtMidi::Api api : RtMidiPortSystem::ReachableApis()) {
+        try {
+            Client probe(api, clientName);
+            const unsigned count = probe.getPortCount();
+            std::vector<std::string> apiNames;
+            for (unsigned i = 0; i < count; ++i) {
+                apiNames.push_back(probe.getPortName(i));
+            }
+            for (unsigned i = 0; i < count; ++i) {
+                listed.push_back({api, i});
+                names.push_back(std::move(apiNames[i]));
+            }
+        } catch (const std::exception&) {
+            // The API is unreachable (RtMidiError) or the listing ran out of memory.
+        }
+    }
+    return names;
+}
 
 } // namespace vorpline

@@ -40,11 +40,8 @@ QGroupBox* Group(QWidget* parent, Label& title, const std::vector<QWidget*>& wid
 } // namespace
 
 CalcDialog::CalcDialog(TFormCalc& form, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(ToQString(form.Name()));
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    : FormDialog(form, parent, QBoxLayout::TopToBottom) {
+    QBoxLayout* layout = Layout();
     layout->addWidget(Group(this, form.GroupBoxBars,
                             {NumberField(this, form.EditBars), MakeLabel(this, form.LabelMinus),
                              NumberField(this, form.EditMinus), MakeLabel(this, form.LabelBPB),
@@ -63,7 +60,7 @@ CalcDialog::CalcDialog(TFormCalc& form, QWidget* parent)
     cancel->setAutoDefault(false);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
-    BindDialog(this, form, [&form] { form.ButtonCancelClick(); });
+    Bind([&form] { form.ButtonCancelClick(); });
 }
 
 } // namespace vorpline

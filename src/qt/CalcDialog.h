@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "qt/FormDialog.h"
 
 namespace vorpline {
 
@@ -9,7 +9,7 @@ class TFormCalc;
 // each field taking its value on Enter, and OK (hidden for the plain converter) and Cancel.
 // Escape and the window manager's close run Cancel. Main thread only; the form must outlive
 // the dialog.
-class CalcDialog : public QDialog {
+class CalcDialog : public FormDialog {
 public:
     explicit CalcDialog(TFormCalc& form, QWidget* parent = nullptr);
 };

@@ -24,11 +24,8 @@ constexpr int kMessageWidth = 320;
 } // namespace
 
 InfoDialog::InfoDialog(TFormInfo& form, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(ToQString(form.Name()));
-    auto* layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    : FormDialog(form, parent, QBoxLayout::TopToBottom) {
+    QBoxLayout* layout = Layout();
     auto* message = new QLabel(this);
     BindLabel(message, form.LabelInfo);
     message->setWordWrap(true);
@@ -36,14 +33,10 @@ InfoDialog::InfoDialog(TFormInfo& form, QWidget* parent)
     layout->addWidget(message);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* ok = new QPushButton(this);
-    BindButton(ok, form.ButtonOk);
-    ok->setDefault(true);
-    buttons->addWidget(ok);
+    buttons->addWidget(MakeDefaultButton(form.ButtonOk));
     buttons->addStretch();
     layout->addLayout(buttons);
-    BindDialog(this, form, [&form] { form.ButtonOk.Click(); });
-    ok->setFocus();
+    Bind([&form] { form.ButtonOk.Click(); });
 }
 
 namespace {

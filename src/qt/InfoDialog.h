@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "qt/FormDialog.h"
 
 #include "ui/UiService.h"
 
@@ -10,7 +10,7 @@ class TFormInfo;
 // The information window: the message and one OK button; OK, Escape and the window manager's
 // close all end it through the form's ButtonOk.
 // Main thread only; the form must outlive the dialog.
-class InfoDialog : public QDialog {
+class InfoDialog : public FormDialog {
 public:
     explicit InfoDialog(TFormInfo& form, QWidget* parent = nullptr);
 };

@@ -37,12 +37,9 @@ void AddCentsRow(QGridLayout* grid, int row, QWidget* parent, Label& caption, Tr
 } // namespace
 
 ParamDialog::ParamDialog(TFormParam& form, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(ToQString(form.Name()));
-    auto* layout = new QVBoxLayout(this);
+    : FormDialog(form, parent, QBoxLayout::TopToBottom) {
+    QBoxLayout* layout = Layout();
     layout->setSpacing(kSpacing);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     auto* ranges = new QGridLayout;
     AddCentsRow(ranges, 0, this, form.LabelDepth1234, form.TrackBarDepth1234);
@@ -72,15 +69,10 @@ ParamDialog::ParamDialog(TFormParam& form, QWidget* parent)
     buttons->addWidget(MakeButton(this, form.ButtonReset));
     buttons->addWidget(MakeButton(this, form.ButtonDefault));
     buttons->addStretch();
-    auto* ok = new QPushButton(this);
-    BindButton(ok, form.ButtonOk);
-    ok->setDefault(true);
-    buttons->addWidget(ok);
+    buttons->addWidget(MakeDefaultButton(form.ButtonOk));
     buttons->addWidget(MakeButton(this, form.ButtonCancel));
     layout->addLayout(buttons);
-
-    BindDialog(this, form, [&form] { form.ButtonCancelClick(); });
-    ok->setFocus();
+    Bind([&form] { form.ButtonCancelClick(); });
 }
 
 } // namespace vorpline

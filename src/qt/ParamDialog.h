@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "qt/FormDialog.h"
 
 namespace vorpline {
 
@@ -10,7 +10,7 @@ class TFormParam;
 // Reset, Default, OK and Cancel buttons, every widget bound to its control in TFormParam.
 // OK has the focus and answers Enter; Escape and the window manager's close run Cancel.
 // Main thread only; the form must outlive the dialog.
-class ParamDialog : public QDialog {
+class ParamDialog : public FormDialog {
 public:
     explicit ParamDialog(TFormParam& form, QWidget* parent = nullptr);
 };

@@ -18,12 +18,9 @@ constexpr int kSpacing = 4;
 } // namespace
 
 TuningEditDialog::TuningEditDialog(TFormTuningEdit& form, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
-    setObjectName(ToQString(form.Name()));
-    auto* layout = new QHBoxLayout(this);
+    : FormDialog(form, parent, QBoxLayout::LeftToRight) {
+    QBoxLayout* layout = Layout();
     layout->setSpacing(kSpacing * 2);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // The multipliers top to bottom, lowest first, as OK lists them.
     auto* boxes = new QVBoxLayout;
@@ -40,15 +37,10 @@ TuningEditDialog::TuningEditDialog(TFormTuningEdit& form, QWidget* parent)
     side->addWidget(MakeButton(this, form.ButtonDefault));
     side->addWidget(MakeButton(this, form.ButtonClear));
     side->addStretch();
-    auto* ok = new QPushButton(this);
-    BindButton(ok, form.ButtonOkay);
-    ok->setDefault(true);
-    side->addWidget(ok);
+    side->addWidget(MakeDefaultButton(form.ButtonOkay));
     side->addWidget(MakeButton(this, form.ButtonCancel));
     layout->addLayout(side);
-
-    BindDialog(this, form, [&form] { form.ButtonCancelClick(); });
-    ok->setFocus();
+    Bind([&form] { form.ButtonCancelClick(); });
 }
 
 } // namespace vorpline

@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "qt/FormDialog.h"
 
 namespace vorpline {
 
@@ -10,7 +10,7 @@ class TFormTuningEdit;
 // TFormTuningEdit. OK has the focus and answers Enter; Escape and the window manager's close
 // run Cancel.
 // Main thread only; the form must outlive the dialog.
-class TuningEditDialog : public QDialog {
+class TuningEditDialog : public FormDialog {
 public:
     explicit TuningEditDialog(TFormTuningEdit& form, QWidget* parent = nullptr);
 };
