@@ -25,15 +25,23 @@ OPL3::OPL3(ChipBackend& backend, TimerService& timers, Settings settings, Regist
 }
 
 void OPL3::WriteRegister(uint16_t reg, uint8_t value, uint16_t extraDelay) {
+    Send(reg, value, extraDelay, bend);
+}
+
+void OPL3::Send(uint16_t reg, uint8_t value, uint16_t extraDelay, RegisterBender* through) {
     if (reg >= kRegisterCount) {
         throw RegisterError("Write illegal OPL3 register [" + std::to_string(reg) + "]");
     }
+    // The bank is decided here, from the number the engine meant, and only the 8-bit address
+    // within it is bent: whatever the bender returns, the write stays on one of the two banks
+    // and below 0x200.
+    const int bank = reg < kBank1 ? 0 : 1;
     auto address = static_cast<uint8_t>(reg & 0xFF);
-    if (bend != nullptr) {
-        address = bend->BendRegister(address);
-        value = bend->BendData(value);
+    if (through != nullptr) {
+        address = through->BendRegister(address);
+        value = through->BendData(value);
     }
-    backend.Write(reg < kBank1 ? 0 : 1, address, value, extraDelay);
+    backend.Write(bank, address, value, extraDelay);
     shadow[reg] = value;
 }
 
@@ -45,28 +53,34 @@ uint8_t OPL3::ReadRegister(uint16_t reg) const {
 }
 
 void OPL3::ResetChip(bool clearAll) {
+    // The initialisation is bent like any other write. All-notes-off (and with it the
+    // silencing at shutdown) is not: bent, its key-offs and fastest releases would land on
+    // other registers, and its F-number and set-up writes could key notes on, so the chip
+    // would go on sounding after the one command meant to stop it.
+    RegisterBender* through = clearAll ? bend : nullptr;
+    auto write = [this, through](uint16_t reg, uint8_t value) { Send(reg, value, 0, through); };
     if (clearAll) {
         // Everything from the first register a patch or the drums use up to the last
         // waveform register, both banks interleaved.
         for (uint16_t r = 0x04; r <= 0xF5; ++r) {
-            WriteRegister(r, 0);
-            WriteRegister(static_cast<uint16_t>(kBank1 + r), 0);
+            write(r, 0);
+            write(static_cast<uint16_t>(kBank1 + r), 0);
         }
     }
-    WriteRegister(kRegOpl3Mode, kOpl3ModeBit);
-    WriteRegister(kRegFourOperator, kFourOperatorAllPairs);
-    WriteRegister(kRegRhythm, settings.drumMode ? kRhythmModeBit : 0x00);
+    write(kRegOpl3Mode, kOpl3ModeBit);
+    write(kRegFourOperator, kFourOperatorAllPairs);
+    write(kRegRhythm, settings.drumMode ? kRhythmModeBit : 0x00);
     for (uint16_t slot : kSlotOffsetTable) {
         if (!IsRhythmSlot(slot)) {
             uint16_t reg = kRegSustainRelease + slot;
-            WriteRegister(reg, static_cast<uint8_t>(shadow[reg] | kReleaseMask));
+            write(reg, static_cast<uint8_t>(shadow[reg] | kReleaseMask));
         }
     }
     for (uint16_t c = 0; c < kChannelCount; ++c) {
-        WriteRegister(kRegKeyBlock + c, 0);
-        WriteRegister(kRegFNumberLow + c, 0);
-        WriteRegister(kBank1 + kRegKeyBlock + c, 0);
-        WriteRegister(kBank1 + kRegFNumberLow + c, 0);
+        write(kRegKeyBlock + c, 0);
+        write(kRegFNumberLow + c, 0);
+        write(kBank1 + kRegKeyBlock + c, 0);
+        write(kBank1 + kRegFNumberLow + c, 0);
     }
     for (auto& part : parts) {
         part.ResetState();

@@ -51,6 +51,8 @@ public:
     // clearAll = false is the all-notes-off action: the chip's set-up and key-offs are
     // rewritten and the voice state emptied, but the patch stays, registers and copies alike,
     // and plays on as before. clearAll = true also clears every register and the copies.
+    // The all-notes-off writes bypass the bender, so they silence the chip even while bending
+    // is on; the clearing reset is bent like every other write.
     void ResetChip(bool clearAll);
     const std::array<uint8_t, kRegisterCount>& RegisterShadow() const { return shadow; }
 
@@ -131,6 +133,8 @@ public:
     void ApplyPatch(const PatchRecord& patch, const PatchExt& ext);
 
 private:
+    // One register write, its address and data passed through `through` when not null.
+    void Send(uint16_t reg, uint8_t value, uint16_t extraDelay, RegisterBender* through);
     int OperatorVoices(int op) const;
     bool IsRhythmSlot(uint16_t slot) const;
     void WriteOperatorField(int op, uint16_t base, uint8_t mask, uint8_t value);

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/PitchControl.h"
 #include "engine/RegisterMap.h"
 #include "support/EngineFixture.h"
 
@@ -57,6 +58,43 @@ TEST(ChipAccessBend, BankFollowsUnbentRegisterAndShadowHoldsWhatWasSent) {
     EXPECT_EQ(backend.writes[0].address, 0xA3);
     EXPECT_EQ(backend.writes[0].value, 0xF0);
     EXPECT_EQ(chip.ReadRegister(0x1A0), 0xF0);
+}
+
+// Moves F-number writes (0xA0..) onto the key-on registers (0xB0..) and back, and sets the
+// key-on bit of every byte it passes.
+class ScramblingBender : public RegisterBender {
+public:
+    uint8_t BendRegister(uint8_t address) override { return address ^ 0x10; }
+    uint8_t BendData(uint8_t value) override { return static_cast<uint8_t>(value ^ 0x25); }
+};
+
+TEST(ChipAccessBend, EveryRegisterStaysInItsBankAndAllNotesOffIsNotBent) {
+    RecordingBackend backend;
+    VirtualTimerService timers;
+    ScramblingBender bender;
+    OPL3 chip(backend, timers, {}, &bender);
+    PitchControl pitch(chip);
+    for (uint16_t reg = 0; reg < OPL3::kRegisterCount; ++reg) {
+        backend.writes.clear();
+        chip.WriteRegister(reg, 0x00);
+        ASSERT_EQ(backend.writes.size(), 1u);
+        EXPECT_EQ(backend.writes[0].bank, reg >> 8) << reg;
+        EXPECT_EQ(backend.writes[0].address, (reg & 0xFF) ^ 0x10) << reg;
+    }
+    pitch.NoteOn(0, 60, 100);
+    pitch.NoteOn(1, 72, 100);
+    chip.ResetChip(false);
+    // The chip's registers as the backend was told them, whatever the shadow says.
+    std::array<uint8_t, OPL3::kRegisterCount> chipRegisters{};
+    for (const auto& w : backend.writes) {
+        chipRegisters[w.Register()] = w.value;
+    }
+    for (uint16_t bank : {0x000, 0x100}) {
+        for (uint16_t c = 0; c < kChannelCount; ++c) {
+            EXPECT_EQ(chipRegisters[bank + kRegKeyBlock + c] & kKeyOn, 0) << bank + c;
+        }
+    }
+    EXPECT_EQ(chipRegisters[kRegRhythm], 0x00) << "no drum keyed on";
 }
 
 TEST(ChipReset, FullResetSequence) {
