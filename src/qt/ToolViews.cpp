@@ -6,6 +6,7 @@
 #include "modulation/TFormBend.h"
 #include "modulation/TFormLFO.h"
 #include "modulation/TFormRT.h"
+#include "modulation/TFormSeq.h"
 #include "presets/TFormCc.h"
 #include "presets/TFormKBD.h"
 #include "qt/BendWindow.h"
@@ -14,6 +15,7 @@
 #include "qt/DspWindow.h"
 #include "qt/KeyboardWindow.h"
 #include "qt/LfoWindow.h"
+#include "qt/SeqWindow.h"
 #include "ui/ToolWindow.h"
 
 namespace vorpline {
@@ -32,8 +34,9 @@ std::unique_ptr<QWidget> ViewOf(ToolWindow& window, QWidget* parent) {
 }
 
 constexpr ViewMaker kViews[] = {
-    ViewOf<TFormDSP, DspWindow>,  ViewOf<TFormKBD, KeyboardWindow>, ViewOf<TFormCc, CcWindow>,
-    ViewOf<TFormRT, ClockWindow>, ViewOf<TFormLFO, LfoWindow>,      ViewOf<TFormBend, BendWindow>,
+    ViewOf<TFormDSP, DspWindow>,   ViewOf<TFormKBD, KeyboardWindow>, ViewOf<TFormCc, CcWindow>,
+    ViewOf<TFormRT, ClockWindow>,  ViewOf<TFormLFO, LfoWindow>,      ViewOf<TFormSeq, SeqWindow>,
+    ViewOf<TFormBend, BendWindow>,
 };
 
 } // namespace
