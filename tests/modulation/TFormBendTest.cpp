@@ -15,9 +15,6 @@
 namespace vorpline {
 namespace {
 
-using Connect = std::array<uint8_t, TFrameBend::kBits>;
-constexpr Connect kIdentity = {0, 1, 2, 3, 4, 5, 6, 7};
-
 // Hands out `values` in turn, then zeros.
 TFrameBend::RandomSource Sequence(std::vector<uint32_t> values) {
     return [values, next = std::size_t{0}]() mutable {
@@ -25,85 +22,50 @@ TFrameBend::RandomSource Sequence(std::vector<uint32_t> values) {
     };
 }
 
-struct State {
-    uint8_t andMask, orMask, eorMask;
-    Connect connect;
-};
-
-// The state and every control showing it.
-void ExpectState(const TFrameBend& frame, const State& want, const std::string& where) {
-    SCOPED_TRACE(where);
-    EXPECT_EQ(frame.And(), want.andMask);
-    EXPECT_EQ(frame.Or(), want.orMask);
-    EXPECT_EQ(frame.Eor(), want.eorMask);
-    EXPECT_EQ(frame.Connect(), want.connect);
-    EXPECT_EQ(frame.EditAnd.Text(), TFrameBend::MaskText(want.andMask));
-    EXPECT_EQ(frame.EditOr.Text(), TFrameBend::MaskText(want.orMask));
-    EXPECT_EQ(frame.EditEor.Text(), TFrameBend::MaskText(want.eorMask));
+// What the controls show, "AND OR EOR shorts inverts connects", rows b0 first; the bend itself
+// must agree with them.
+std::string Shown(const TFrameBend& f) {
+    std::string shorts, inverts, connects;
     for (std::size_t i = 0; i < TFrameBend::kBits; ++i) {
-        const int bit = 1 << i;
-        EXPECT_EQ(frame.TrackBars[i].Position(), (want.orMask & bit)    ? 2
-                                                 : (want.andMask & bit) ? 1
-                                                                        : 0)
-            << i;
-        EXPECT_EQ(frame.CheckBoxes[i].Checked(), (want.eorMask & bit) != 0) << i;
-        EXPECT_EQ(frame.ComboBoxes[i].ItemIndex(), want.connect[i]) << i;
+        shorts += static_cast<char>('0' + f.TrackBars[i].Position());
+        inverts += f.CheckBoxes[i].Checked() ? '1' : '0';
+        connects += static_cast<char>('0' + f.ComboBoxes[i].ItemIndex());
+        EXPECT_EQ(f.Connect()[i], f.ComboBoxes[i].ItemIndex());
     }
+    EXPECT_EQ(TFrameBend::MaskText(f.And()) + TFrameBend::MaskText(f.Or()) +
+                  TFrameBend::MaskText(f.Eor()),
+              f.EditAnd.Text() + f.EditOr.Text() + f.EditEor.Text());
+    EXPECT_EQ(f.Or() & ~f.And(), 0) << "OR within AND";
+    return f.EditAnd.Text() + " " + f.EditOr.Text() + " " + f.EditEor.Text() + " " + shorts + " " +
+           inverts + " " + connects;
 }
 
 TEST(FrameBend, ControlsEditTheBend) {
-    struct Case {
-        const char* name;
-        std::function<void(TFrameBend&)> act;
-        State want;
+    const std::string reset = "0xFF 0x00 0x00 11111111 00000000 01234567";
+    const std::vector<std::pair<std::function<void(TFrameBend&)>, std::string>> cases = {
+        {[](TFrameBend&) {}, reset},
+        {[](TFrameBend& f) { f.TrackBars[3].SetPosition(0); },
+         "0xF7 0x00 0x00 11101111 00000000 01234567"},
+        {[](TFrameBend& f) { f.TrackBars[3].SetPosition(0), f.TrackBars[3].SetPosition(2); },
+         "0xFF 0x08 0x00 11121111 00000000 01234567"},
+        {[](TFrameBend& f) { f.CheckBoxes[6].SetChecked(true); },
+         "0xFF 0x00 0x40 11111111 00000010 01234567"},
+        {[](TFrameBend& f) { f.ComboBoxes[2].UserSelect(5); },
+         "0xFF 0x00 0x00 11111111 00000000 01534567"},
+        {[](TFrameBend& f) { f.ButtonFlip.Click(); }, "0xFF 0x00 0xFF 11111111 11111111 76543210"},
+        // The low bits: AND of 0x1F3, OR of 0xFF within it, EOR 0xAB, sources 9..16.
+        {[](TFrameBend& f) { f.ButtonRandom.Click(); },
+         "0xF3 0xF3 0xAB 22002222 11010101 12345670"},
+        {[](TFrameBend& f) { f.SetOr(0xC1), f.SetAnd(0x40); },
+         "0x40 0x40 0x00 00000020 00000000 01234567"},
+        {[](TFrameBend& f) { f.SetAnd(0x0F), f.SetOr(0x30); },
+         "0x3F 0x30 0x00 11112200 00000000 01234567"},
+        {[](TFrameBend& f) { f.ButtonRandom.Click(), f.ButtonReset.Click(); }, reset},
     };
-    const std::vector<Case> cases = {
-        {"fresh frame is the reset state", [](TFrameBend&) {}, {0xFF, 0x00, 0x00, kIdentity}},
-        {"short 0 forces a zero",
-         [](TFrameBend& f) { f.TrackBars[3].SetPosition(0); },
-         {0xF7, 0x00, 0x00, kIdentity}},
-        {"short 2 forces a one, through AND too",
-         [](TFrameBend& f) {
-             f.TrackBars[3].SetPosition(0);
-             f.TrackBars[3].SetPosition(2);
-         },
-         {0xFF, 0x08, 0x00, kIdentity}},
-        {"invert box",
-         [](TFrameBend& f) { f.CheckBoxes[6].SetChecked(true); },
-         {0xFF, 0x00, 0x40, kIdentity}},
-        {"connect list",
-         [](TFrameBend& f) { f.ComboBoxes[2].UserSelect(5); },
-         {0xFF, 0x00, 0x00, {0, 1, 5, 3, 4, 5, 6, 7}}},
-        {"flip inverts and reverses",
-         [](TFrameBend& f) { f.ButtonFlip.Click(); },
-         {0xFF, 0x00, 0xFF, {7, 6, 5, 4, 3, 2, 1, 0}}},
-        // AND from 0x1F3's low byte, OR from 0xFF within it, EOR 0xAB, sources low 3 bits.
-        {"rand takes the low bits, OR within AND",
-         [](TFrameBend& f) { f.ButtonRandom.Click(); },
-         {0xF3, 0xF3, 0xAB, {1, 2, 3, 4, 5, 6, 7, 0}}},
-        {"SetAnd narrows OR",
-         [](TFrameBend& f) {
-             f.SetOr(0xC1);
-             f.SetAnd(0x40);
-         },
-         {0x40, 0x40, 0x00, kIdentity}},
-        {"SetOr widens AND",
-         [](TFrameBend& f) {
-             f.SetAnd(0x0F);
-             f.SetOr(0x30);
-         },
-         {0x3F, 0x30, 0x00, kIdentity}},
-        {"reset button",
-         [](TFrameBend& f) {
-             f.ButtonRandom.Click();
-             f.ButtonReset.Click();
-         },
-         {0xFF, 0x00, 0x00, kIdentity}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [act, want] : cases) {
         TFrameBend frame(Sequence({0x1F3, 0xFF, 0x1AB, 9, 10, 11, 12, 13, 14, 15, 16}));
-        c.act(frame);
-        ExpectState(frame, c.want, c.name);
+        act(frame);
+        EXPECT_EQ(Shown(frame), want);
     }
 }
 
@@ -112,33 +74,32 @@ TEST(FrameBend, MaskEditsTakeTheirTextOnEnter) {
         Edit TFrameBend::*edit;
         const char* text;
         int key;
-        State want; // from AND 0xF0, OR 0x30, EOR 0x0F
+        const char* masks; // from AND 0xF0, OR 0x30, EOR 0x0F
     };
-    const std::vector<Case> cases = {
-        {&TFrameBend::EditAnd, "zz", '\r', {0xFF, 0x30, 0x0F, kIdentity}},
-        {&TFrameBend::EditOr, "zz", '\r', {0xF0, 0x00, 0x0F, kIdentity}},
-        {&TFrameBend::EditEor, "zz", '\r', {0xF0, 0x30, 0x00, kIdentity}},
-        {&TFrameBend::EditAnd, "0x1FF", '\r', {0xFF, 0x30, 0x0F, kIdentity}},
-        {&TFrameBend::EditAnd, "0x0c", '\r', {0x0C, 0x00, 0x0F, kIdentity}},
-        {&TFrameBend::EditOr, " 3 ", '\r', {0xF3, 0x03, 0x0F, kIdentity}},
-        {&TFrameBend::EditEor, "$81", '\r', {0xF0, 0x30, 0x81, kIdentity}},
-        {&TFrameBend::EditAnd, "-1", '\r', {0xFF, 0x30, 0x0F, kIdentity}},
-        {&TFrameBend::EditAnd, "0x100000000", '\r', {0xFF, 0x30, 0x0F, kIdentity}},
-        {&TFrameBend::EditAnd, "0x12", 'A', {0xF0, 0x30, 0x0F, kIdentity}},
+    const Case cases[] = {
+        {&TFrameBend::EditAnd, "zz", '\r', "0xFF 0x30 0x0F"},
+        {&TFrameBend::EditOr, "zz", '\r', "0xF0 0x00 0x0F"},
+        {&TFrameBend::EditEor, "zz", '\r', "0xF0 0x30 0x00"},
+        {&TFrameBend::EditAnd, "0x1FF", '\r', "0xFF 0x30 0x0F"},
+        {&TFrameBend::EditAnd, "0x0c", '\r', "0x0C 0x00 0x0F"},
+        {&TFrameBend::EditOr, " 3 ", '\r', "0xF3 0x03 0x0F"},
+        {&TFrameBend::EditEor, "$81", '\r', "0xF0 0x30 0x81"},
+        {&TFrameBend::EditAnd, "-1", '\r', "0xFF 0x30 0x0F"},
+        {&TFrameBend::EditAnd, "0x100000000", '\r', "0xFF 0x30 0x0F"},
+        {&TFrameBend::EditAnd, "0x12", 'A', "0xF0 0x30 0x0F"}, // typed, not taken
     };
     for (const Case& c : cases) {
         TFrameBend frame;
-        frame.SetAnd(0xF0);
-        frame.SetOr(0x30);
-        frame.SetEor(0x0F);
-        Edit& edit = frame.*c.edit;
-        edit.SetText(c.text);
-        edit.UserKeyUp(c.key);
-        if (c.key != '\r') {
-            EXPECT_EQ(edit.Text(), c.text) << "typing alone changes nothing";
-            edit.SetText(TFrameBend::MaskText(frame.And()));
+        frame.SetAnd(0xF0), frame.SetOr(0x30), frame.SetEor(0x0F);
+        (frame.*c.edit).SetText(c.text);
+        (frame.*c.edit).UserKeyUp(c.key);
+        EXPECT_EQ(TFrameBend::MaskText(frame.And()) + " " + TFrameBend::MaskText(frame.Or()) + " " +
+                      TFrameBend::MaskText(frame.Eor()),
+                  c.masks)
+            << c.text;
+        if (c.key == '\r') {
+            EXPECT_EQ(Shown(frame).substr(0, 14), c.masks) << c.text;
         }
-        ExpectState(frame, c.want, std::string(edit.Name()) + " \"" + c.text + "\"");
     }
 }
 
@@ -157,12 +118,9 @@ protected:
         std::ofstream(Preset(name), std::ios::binary) << bytes;
     }
     bool FramesReset() const {
-        for (const TFrameBend* f : {&form.FrameRegister, &form.FrameData, &form.FrameCC}) {
-            if (f->And() != 0xFF || f->Or() != 0 || f->Eor() != 0 || f->Connect() != kIdentity) {
-                return false;
-            }
-        }
-        return true;
+        const std::string reset = "0xFF 0x00 0x00 11111111 00000000 01234567";
+        return Shown(form.FrameRegister) == reset && Shown(form.FrameData) == reset &&
+               Shown(form.FrameCC) == reset;
     }
 
     test::TempDir dir;
@@ -180,8 +138,8 @@ TEST_F(FormBendTest, BendsTheEnginesWrites) {
     auto same = [](uint8_t x) { return x; };
     auto reversed = [](uint8_t x) {
         uint8_t r = 0;
-        for (int i = 0; i < 8; ++i) {
-            r = static_cast<uint8_t>(r | (((x >> i) & 1) << (7 - i)));
+        for (int i = 0; i < 8; ++i, x >>= 1) {
+            r = static_cast<uint8_t>(r << 1 | (x & 1));
         }
         return r;
     };
@@ -229,24 +187,18 @@ TEST_F(FormBendTest, BendsTheEnginesWrites) {
 
         // Off, nothing bends and the controller reaches no mask.
         form.CheckBoxEnable.SetChecked(false);
-        const auto stored = form.PresetBytes();
-        form.CheckBoxRegOr.SetChecked(true);
-        form.CcEvent(0x7F);
-        form.CheckBoxRegOr.SetChecked(false);
-        EXPECT_EQ(form.PresetBytes(), stored);
-        EXPECT_EQ(form.BendRegister(0x20), 0x20);
-        EXPECT_EQ(form.BendData(0x5A), 0x5A);
+        const std::string shown = Shown(form.FrameRegister) + Shown(form.FrameData);
+        form.CcEvent(0x33);
+        EXPECT_EQ(Shown(form.FrameRegister) + Shown(form.FrameData), shown);
+        EXPECT_EQ(form.BendRegister(0x20) << 8 | form.BendData(0x5A), 0x205A);
     }
 }
 
 TEST_F(FormBendTest, PresetIsFiftyBytesAndLoadsBack) {
-    form.FrameRegister.SetAnd(0xF0);
-    form.FrameRegister.SetOr(0x30);
-    form.FrameRegister.SetEor(0x0F);
-    form.FrameRegister.ComboBoxes[0].UserSelect(6);
+    form.FrameRegister.SetAnd(0xF0), form.FrameRegister.SetOr(0x30);
+    form.FrameRegister.SetEor(0x0F), form.FrameRegister.ComboBoxes[0].UserSelect(6);
     form.FrameData.ButtonFlip.Click();
-    form.CheckBoxRegOr.SetChecked(true);
-    form.CheckBoxDataEor.SetChecked(true);
+    form.CheckBoxRegOr.SetChecked(true), form.CheckBoxDataEor.SetChecked(true);
     form.ComboBoxPreset.UserType("Crunch");
     form.ButtonSave.Click();
     ASSERT_TRUE(errors.empty());
@@ -269,8 +221,8 @@ TEST_F(FormBendTest, PresetIsFiftyBytesAndLoadsBack) {
     EXPECT_FALSE(form.CheckBoxRegOr.Checked());
     EXPECT_TRUE(form.CheckBoxEnable.Checked());
     ASSERT_TRUE(form.Presets()->LoadByName("Crunch"));
-    EXPECT_EQ(form.FrameRegister.ComboBoxes[0].ItemIndex(), 6);
-    EXPECT_EQ(form.FrameData.ComboBoxes[0].ItemIndex(), 7);
+    EXPECT_EQ(Shown(form.FrameRegister), "0xF0 0x30 0x0F 00002211 11110000 61234567");
+    EXPECT_EQ(Shown(form.FrameData), "0xFF 0x00 0xFF 11111111 11111111 76543210");
     // ((0 & 0xF0) | 0x30) ^ 0x0F = 0x3F, and bit 0 takes bit 6 of it.
     EXPECT_EQ(form.BendRegister(0x00), 0x3E);
     EXPECT_TRUE(form.CheckBoxRegOr.Checked() && form.CheckBoxDataEor.Checked());
@@ -292,9 +244,7 @@ TEST_F(FormBendTest, ForeignFilesLoadSafelyOrNotAtAll) {
 
     form.CheckBoxEnable.SetChecked(true);
     ASSERT_TRUE(form.Presets()->LoadByName("Wild"));
-    EXPECT_EQ(form.FrameRegister.And(), 0xFF);
-    EXPECT_EQ(form.FrameRegister.Or(), 0xF0);
-    EXPECT_EQ(form.FrameRegister.Connect(), kIdentity);
+    EXPECT_EQ(Shown(form.FrameRegister), "0xFF 0xF0 0x00 11112222 00000000 01234567");
     EXPECT_TRUE(form.CheckBoxDataEor.Checked()) << "flags 0xFF: the six boxes on";
     EXPECT_EQ(form.PresetBytes()[48], 0x3F);
 
@@ -320,9 +270,6 @@ TEST_F(FormBendTest, SettingsKeepThePresetAndTheEnable) {
     EXPECT_EQ(again.ComboBoxPreset.Text(), "Crunch");
     EXPECT_FALSE(again.CheckBoxRegAnd.Checked());
     EXPECT_FALSE(again.CheckBoxEnable.Checked()) << "until start-up has finished";
-    IniFile early(dir.File("early.ini"));
-    again.SaveSettings(early, "WAVE");
-    EXPECT_EQ(early.ReadString("WAVE", TFormBend::kEnableKey, ""), "1");
     again.AfterStartUp();
     EXPECT_TRUE(again.CheckBoxEnable.Checked());
     again.CheckBoxEnable.SetChecked(false);
