@@ -116,7 +116,7 @@ std::string RenderUsage(const std::string& invocation) {
     return "Usage: " + invocation +
            " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--ini FILE]\n"
            "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--cc NAME]\n"
-           "       [--lfo NAME] [--tempo BPM] [--quiet]\n"
+           "       [--lfo NAME] [--seq NAME] [--bend NAME] [--tempo BPM] [--quiet]\n"
            "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
@@ -135,6 +135,9 @@ std::string RenderUsage(const std::string& invocation) {
            "  --lfo NAME     run the eight LFOs of LFO preset NAME (from vpx/lfo, or the\n"
            "                 file NAME when it ends in .lfo), master enable on; they send\n"
            "                 through the control-change map (the stored one or --cc)\n"
+           "  --seq NAME     play the step sequence NAME (vpx/sequence, or a .seq file)\n"
+           "  --bend NAME    bend every register write with Circuit Bend preset NAME\n"
+           "                 (vpx/circuit bend, or a .bnd file)\n"
            "  --tempo BPM    the clock's tempo, 24 ticks per quarter note (default 100)\n"
            "  --quiet        no progress report\n";
 }

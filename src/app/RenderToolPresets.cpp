@@ -6,7 +6,9 @@
 #include "app/MidiRenderer.h"
 #include "app/ToolRegistry.h"
 #include "config/TFormPort.h"
+#include "modulation/TFormBend.h"
 #include "modulation/TFormLFO.h"
+#include "modulation/TFormSeq.h"
 #include "presets/PresetFolder.h"
 #include "presets/PresetWindow.h"
 #include "presets/TFormCc.h"
@@ -15,10 +17,10 @@ namespace vorpline {
 
 namespace {
 
-// A render that names LFOs wants to hear them: their master enable goes on.
-void EnableLfos(ToolWindow& window) {
-    if (auto* lfos = dynamic_cast<TFormLFO*>(&window)) {
-        lfos->CheckBoxEnable.SetChecked(true);
+// A render that names a window's preset wants to hear it: the window's master enable goes on.
+template <class Window> void SwitchOn(ToolWindow& window) {
+    if (auto* form = dynamic_cast<Window*>(&window)) {
+        form->CheckBoxEnable.SetChecked(true);
     }
 }
 
@@ -27,7 +29,11 @@ void EnableLfos(ToolWindow& window) {
 constexpr ToolPresetOption kOptions[] = {
     {"--cc", ToolId::Cc, kOptionCc, TFormCc::kFolder, ".txt", "control change preset", nullptr},
     {"--lfo", ToolId::Lfo, kOptionLfo | kOptionCc, TFormLFO::kFolder, TFormLFO::kExtension,
-     "LFO preset", EnableLfos},
+     "LFO preset", SwitchOn<TFormLFO>},
+    {"--seq", ToolId::Seq, kOptionSeq, TFormSeq::kFolder, TFormSeq::kExtension, "sequence",
+     SwitchOn<TFormSeq>},
+    {"--bend", ToolId::Bend, kOptionBend, TFormBend::kFolder, TFormBend::kExtension,
+     "Circuit Bend preset", SwitchOn<TFormBend>},
 };
 
 std::runtime_error Missing(const ToolPresetOption& kind, const std::string& preset) {

@@ -6,9 +6,11 @@
 #include "engine/PitchControl.h"
 #include "midi/HubPoster.h"
 #include "midi/MidiPortSystem.h"
+#include "modulation/TFormBend.h"
 #include "modulation/TFormCalc.h"
 #include "modulation/TFormLFO.h"
 #include "modulation/TFormRT.h"
+#include "modulation/TFormSeq.h"
 #include "presets/TFormCc.h"
 #include "presets/TFormKBD.h"
 #include "ui/TFormMain.h"
@@ -98,18 +100,33 @@ std::unique_ptr<ToolWindow> MakeLfo(const ToolContext& context) {
         map != nullptr ? &map->Numbers() : nullptr, std::move(links));
 }
 
-// After the windows it drives, which it ticks in this order.
+// Before the engine, which bends every write through it.
+std::unique_ptr<ToolWindow> MakeBend(const ToolContext& context) {
+    return std::make_unique<TFormBend>(context.presetRoot, PresetServices(context.main));
+}
+
+std::unique_ptr<ToolWindow> MakeSeq(const ToolContext& context) {
+    return std::make_unique<TFormSeq>(context.presetRoot, PresetServices(context.main),
+                                      PostToHub(context.timers, *context.hub));
+}
+
+// After the windows it drives, which it ticks in this order: the LFOs, then the sequencer.
 std::unique_ptr<ToolWindow> MakeClock(const ToolContext& context) {
     TFormLFO* lfo = Made<TFormLFO>(context, ToolId::Lfo);
+    TFormSeq* seq = Made<TFormSeq>(context, ToolId::Seq);
     return std::make_unique<TFormRT>(context.timers, context.engine,
-                                     std::vector<ClockFollower*>{lfo}, lfo);
+                                     std::vector<ClockFollower*>{lfo, seq}, lfo);
 }
 
 constexpr ToolKind kCatalog[] = {
     {ToolId::Dsp, ToolStage::BeforeOutput, &MainPanels::ButtonDSP, 80, WantsDsp, MakeDsp},
+    {ToolId::Bend, ToolStage::BeforeEngine, &MainPanels::ButtonBend, 60, WantsOption<kOptionBend>,
+     MakeBend},
     {ToolId::Cc, ToolStage::WithEngine, &MainPanels::ButtonCc, 70, WantsOption<kOptionCc>, MakeCc},
     {ToolId::Lfo, ToolStage::WithEngine, &MainPanels::ButtonLFO, 20, WantsOption<kOptionLfo>,
      MakeLfo},
+    {ToolId::Seq, ToolStage::WithEngine, &MainPanels::ButtonSeq, 30, WantsOption<kOptionSeq>,
+     MakeSeq},
     {ToolId::Clock, ToolStage::WithEngine, &MainPanels::ButtonRT, 40, WantsClock, MakeClock},
     {ToolId::Kbd, ToolStage::WithInput, &MainPanels::ButtonKbd, 10, WantsOption<kOptionKbd>,
      MakeKbd},
