@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <vector>
 
 #include "files/WaveFileReader.h"
 #include "presets/ExtLayout.h"
 #include "presets/TSbi.h"
 #include "support/AudioAnalysis.h"
+#include "support/LfoPreset.h"
 #include "support/MidiBytes.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -17,34 +17,6 @@ namespace vorpline::test {
 namespace {
 
 using namespace midibytes;
-
-// One LFO record as a ".lfo" file stores it: bytes, then nine 32-bit little-endian integers.
-std::vector<uint8_t> LfoRecord(bool enable, uint8_t send, uint8_t function, int32_t n,
-                               int32_t durationTicks) {
-    std::vector<uint8_t> record = {enable,
-                                   0xFF,
-                                   send,
-                                   0,
-                                   0,
-                                   0,
-                                   /*trigger Start*/ 0,
-                                   function,
-                                   /*duty*/ 50,
-                                   0,
-                                   0,
-                                   0,
-                                   1,
-                                   1,
-                                   1,
-                                   1};
-    for (int32_t value : {n, int32_t{0x7FFFFFFF}, int32_t{64}, int32_t{64}, int32_t{0},
-                          durationTicks, int32_t{0}, int32_t{0}, int32_t{0}}) {
-        for (int byte = 0; byte < 4; ++byte) {
-            record.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * byte)));
-        }
-    }
-    return record;
-}
 
 constexpr double kWindow = 0.005;
 
@@ -86,14 +58,8 @@ TEST(LfoRender, AnLfoOnOperatorVolumeIsATremoloInTempo) {
     auto [patch, ext] = SustainedSine();
     ext[ext::kCcBits] = 0x28; // the two carriers follow the map
     ASSERT_TRUE(TSbi(dir.path).Write("6op", "Tremolo", patch, ext));
-    std::vector<uint8_t> preset = LfoRecord(true, 22, /*Sine(t) (n.PI)*/ 4, 2, 24);
-    for (int lfo = 1; lfo < 8; ++lfo) {
-        const std::vector<uint8_t> off = LfoRecord(false, 0, 3, 2, 24);
-        preset.insert(preset.end(), off.begin(), off.end());
-    }
-    ASSERT_EQ(preset.size(), 416u);
-    std::ofstream(dir.File("tremolo.lfo"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(preset.data()), static_cast<long>(preset.size()));
+    ASSERT_TRUE(
+        WriteLfoPreset(dir.File("tremolo.lfo"), LfoRecord(true, 22, /*Sine(t) (n.PI)*/ 4, 2, 24)));
     Save(dir.File("song.mid"),
          File(0, 480, {Track({{0, {0x90, 69, 127}}, {3840, {0x80, 69, 0}}})}));
 

@@ -64,10 +64,12 @@ private:
     std::optional<std::string> previous;
 };
 
-// A program started by this test, silenced, and stopped by its process id.
+// A program started by this test, its output silenced (or, with `outputFile`, kept there), and
+// stopped by its process id.
 class Child {
 public:
-    explicit Child(const std::vector<std::string>& argv) {
+    explicit Child(const std::vector<std::string>& argv,
+                   const std::string& outputFile = "/dev/null") {
         std::vector<char*> args;
         for (const std::string& a : argv) {
             args.push_back(const_cast<char*>(a.c_str()));
@@ -75,7 +77,8 @@ public:
         args.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
             pid = 0;
