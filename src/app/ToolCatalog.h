@@ -20,7 +20,7 @@ class TimerService;
 class ToolRegistry;
 
 // The tool windows this program has.
-enum class ToolId { Dsp, Bend, Kbd, Cc, Lfo, Seq, Clock };
+enum class ToolId { Dsp, Bend, Kbd, Cc, Lfo, Seq, Clock, Drum };
 
 // The moment of start-up a window is made at: what it works with must exist by then.
 enum class ToolStage {
