@@ -33,11 +33,7 @@ TFormSeq::TFormSeq(std::filesystem::path presetRoot, PresetWindow::Services serv
                [this] { ResetAll(); }, false, kPresetSize},
               std::move(services)) {
     for (TFrameNote& step : FrameNote) {
-        step.SetPoster([this](uint32_t packed) {
-            if (post) {
-                post(packed, 0);
-            }
-        });
+        step.SetPoster([this](uint32_t packed) { Send(packed); });
     }
     InitSteps();
     CheckBoxEnable.onClick = [this] { CheckBoxEnableClick(); };
@@ -72,7 +68,22 @@ void TFormSeq::SaveSettings(IniFile& ini, const std::string& section) const {
 
 // --- the clock ---
 
+void TFormSeq::Send(uint32_t packed) {
+    const std::size_t note = packed >> 8 & 0x7F;
+    if ((packed & 0xF0) == TFrameNote::kNoteOnStatus) {
+        inFlight.set(note);
+    } else if (inFlight.test(note)) {
+        over.set(note);
+    }
+    if (post) {
+        post(packed, 0);
+    }
+}
+
 void TFormSeq::ClockTick() {
+    inFlight.reset();
+    over.reset();
+    lastReport = -1;
     if (!CheckBoxEnable.Checked()) {
         return;
     }
@@ -82,6 +93,24 @@ void TFormSeq::ClockTick() {
 }
 
 void TFormSeq::ClockNote(uint8_t note, uint8_t velocity, bool on) {
+    if (note >= inFlight.size()) {
+        return;
+    }
+    const int report = note | (on ? 0x80 : 0);
+    const bool repeat = report == lastReport;
+    lastReport = report;
+    if (!repeat) {
+        if (on) {
+            inFlight.reset(note);
+        } else {
+            // Every late note-on report came before this note-off; the release itself reaches
+            // the steps as any release does.
+            over.reset(note);
+        }
+    }
+    if (on && over.test(note)) {
+        return;
+    }
     if (!CheckBoxEnable.Checked()) {
         return;
     }

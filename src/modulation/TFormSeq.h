@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -80,11 +81,24 @@ public:
 
 private:
     void InitSteps();
+    // Every note the steps send passes here on its way out.
+    void Send(uint32_t packed);
     void ResetAll();
     bool ReadPreset(const std::string& name);
     bool WritePreset(const std::string& name) const;
 
     HubEventPoster post;
+    // Zero-length echoes. A note the steps sent comes back later, through the main loop, as
+    // the engine's note events (one per part that plays it, back to back). When its note-off
+    // was sent before its note-on came back (the source key was released in between), the
+    // note-on reports a note already over: it starts no step, or steps answering each other's
+    // notes with no wait and no length would feed each other forever, as fast as the main
+    // loop runs. A report that repeats the one just before it (the other part's copy) changes
+    // no mark. The marks are cleared at each tick, so a note that never comes back blocks
+    // nothing for long.
+    std::bitset<128> inFlight; // note-ons sent whose report has not come back
+    std::bitset<128> over;     // of those, the ones whose note-off has been sent too
+    int lastReport = -1;       // note | 0x80 for a note-on; -1 after a tick
     bool storedEnable = false;
     bool storedEnableApplied = false;
     PresetWindow presets;

@@ -151,6 +151,12 @@ TEST_F(FormSeqTest, PlayedNotesComeBackAndStartTheNextStep) {
         FeedBack();
     }
     EXPECT_EQ(Posted(), "+62 +60 -62 -60");
+    // The same with the key released before step 1's note comes back: that note is over before
+    // it is heard and starts nothing, else the two steps would feed each other for ever.
+    form.ClockNote(60, 100, true);
+    form.ClockNote(60, 0, false);
+    FeedBack();
+    EXPECT_EQ(Posted(), "+62 -62");
 }
 
 TEST_F(FormSeqTest, MasterEnableGatesTicksAndNotesAndStopEndsEveryStep) {
