@@ -13,6 +13,7 @@
 #include "controls/CheckBox.h"
 #include "controls/ComboBox.h"
 #include "controls/Edit.h"
+#include "controls/FileDialog.h"
 #include "controls/Form.h"
 #include "controls/Label.h"
 #include "controls/RadioGroup.h"
@@ -58,21 +59,6 @@ inline constexpr uint32_t kOptionDsp = 0x100;
 
 inline constexpr int kIoTypeWave = 8;
 inline constexpr int kIoTypeAborted = -1;
-
-// What a save-file dialog is asked to show. The dialog itself is the platform's business.
-struct SaveFileRequest {
-    std::string title;
-    // Appended to a typed name that has none, without its dot ("wav").
-    std::string defaultExtension;
-    // Description and pattern pairs separated by '|': "Wave files|*.wav|All files|*.*".
-    std::string filter;
-    // Where the dialog starts.
-    std::filesystem::path folder;
-    bool confirmOverwrite = true;
-};
-
-// The chosen file name, or nothing when the user cancels.
-using SaveFileService = std::function<std::optional<std::string>(const SaveFileRequest&)>;
 
 // A port address as typed: hexadecimal digits only, without prefix or blanks, at most 0xFFFF
 // (an I/O port address has 16 bits, so anything larger cannot be one). Nothing otherwise,

@@ -8,7 +8,8 @@
 namespace vorpline {
 
 // A list with one selected row. Selecting from code runs no handler; the user's click runs
-// onClick.
+// onClick, a double click onDblClick, a released key onKeyUp ('\r' for Enter) and the list
+// taking the keyboard focus onEnter.
 class ListBox : public Control {
 public:
     explicit ListBox(std::string name, std::vector<std::string> items = {})
@@ -39,7 +40,26 @@ public:
         Fire(onClick);
     }
 
+    void UserDblClick() {
+        if (Enabled()) {
+            Fire(onDblClick);
+        }
+    }
+    void UserKeyUp(int key) {
+        if (Enabled() && onKeyUp) {
+            onKeyUp(key);
+        }
+    }
+    void UserEnter() {
+        if (Enabled()) {
+            Fire(onEnter);
+        }
+    }
+
     std::function<void()> onClick;
+    std::function<void()> onDblClick;
+    std::function<void(int key)> onKeyUp;
+    std::function<void()> onEnter;
 
 private:
     std::vector<std::string> items;

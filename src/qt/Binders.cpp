@@ -376,6 +376,16 @@ void BindListBox(QListWidget* widget, ListBox& control) {
         }
         sync();
     });
+    QObject::connect(widget, &QListWidget::itemDoubleClicked, widget,
+                     [&control](QListWidgetItem*) { Guarded([&] { control.UserDblClick(); }); });
+    new EventHook(widget, [&control](QEvent* event) {
+        if (event->type() == QEvent::KeyRelease) {
+            Guarded([&] { control.UserKeyUp(KeyCode(static_cast<QKeyEvent*>(event))); });
+        } else if (event->type() == QEvent::FocusIn) {
+            Guarded([&] { control.UserEnter(); });
+        }
+        return false;
+    });
 }
 
 void BindCaption(QWidget* window, Form& form) {

@@ -88,7 +88,9 @@ void BindLabel(QLabel* widget, Label& control);
 // A group box's title from a label's caption, and the enabled state.
 void BindGroupBox(QGroupBox* box, Label& control);
 
-// Items and selected row; a selection by the user (mouse or keys) runs UserClick.
+// Items and selected row; a selection by the user (mouse or keys) runs UserClick, a double
+// click UserDblClick, a released key UserKeyUp (Enter and Return as '\r'), the focus arriving
+// UserEnter.
 void BindListBox(QListWidget* widget, ListBox& control);
 
 // Window title from the form's caption.

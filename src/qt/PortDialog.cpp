@@ -157,6 +157,9 @@ std::optional<std::string> ChooseSaveFile(const SaveFileRequest& request, QWidge
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(ToQString(request.defaultExtension));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (!request.proposedName.empty()) {
+        dialog.selectFile(ToQString(request.proposedName));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
