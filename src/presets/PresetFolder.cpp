@@ -123,32 +123,107 @@ std::vector<std::string> ListPresetNames(const fs::path& folder, const std::stri
     return names;
 }
 
-bool ReplaceFileContents(const fs::path& path, std::span<const uint8_t> bytes) {
-    // A name unique to this process and call; O_EXCL refuses leftovers of another run.
+namespace {
+
+// A name beside `path` (same folder, so a rename can replace `path`) that is unique to this
+// process and call: `path` + "." + tag + "-<pid>-<serial>". The extension no longer ends the
+// name, so a leftover is never listed as a preset.
+std::string BesideName(const fs::path& path, const char* tag) {
     static std::atomic<unsigned> serial{0};
+    return path.string() + "." + tag + "-" + std::to_string(::getpid()) + "-" +
+           std::to_string(serial++);
+}
+
+// `bytes` in a new file beside `path`, synced, with the permissions `path` has when it exists
+// (replacing a preset keeps what the user gave it). Nothing on failure, and nothing left behind.
+std::optional<std::string> WriteBeside(const fs::path& path, std::span<const uint8_t> bytes) {
     std::string temp;
     int fd = -1;
+    // O_EXCL refuses leftovers of another run.
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp =
-            path.string() + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        temp = BesideName(path, "part");
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
-            return false;
+            return std::nullopt;
         }
     }
     if (fd < 0) {
-        return false;
+        return std::nullopt;
     }
     struct stat old {};
     bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    // Replacing a preset keeps the permissions the user gave it.
     if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         ok = ::fchmod(fd, old.st_mode & 07777) == 0;
     }
     ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
+        return std::nullopt;
+    }
+    return temp;
+}
+
+} // namespace
+
+bool ReplaceFileContents(const fs::path& path, std::span<const uint8_t> bytes) {
+    const auto temp = WriteBeside(path, bytes);
+    if (!temp) {
+        return false;
+    }
+    if (::rename(temp->c_str(), path.c_str()) != 0) {
+        ::unlink(temp->c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceFilesTogether(std::span<const FileContents> files) {
+    struct Step {
+        std::string temp;
+        std::string backup; // a second link to the file replaced; empty when there was none
+        bool renamed = false;
+    };
+    std::vector<Step> steps(files.size());
+    bool ok = true;
+    // Every new file written before any old one is touched.
+    for (std::size_t i = 0; ok && i < files.size(); ++i) {
+        const auto temp = WriteBeside(files[i].path, files[i].bytes);
+        ok = temp.has_value();
+        steps[i].temp = temp.value_or("");
+    }
+    // The files about to be replaced keep a second name, so they can be put back.
+    for (std::size_t i = 0; ok && i < files.size(); ++i) {
+        struct stat old {};
+        if (::lstat(files[i].path.c_str(), &old) != 0) {
+            ok = errno == ENOENT;
+            continue;
+        }
+        steps[i].backup = BesideName(files[i].path, "old");
+        ok = ::linkat(AT_FDCWD, files[i].path.c_str(), AT_FDCWD, steps[i].backup.c_str(), 0) == 0;
+        if (!ok) {
+            steps[i].backup.clear();
+        }
+    }
+    for (std::size_t i = 0; ok && i < files.size(); ++i) {
+        ok = ::rename(steps[i].temp.c_str(), files[i].path.c_str()) == 0;
+        steps[i].renamed = ok;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        Step& step = steps[i];
+        if (!ok && step.renamed) {
+            // Undone: the old file back under its name, or the new one gone again.
+            if (!step.backup.empty()) {
+                ::rename(step.backup.c_str(), files[i].path.c_str());
+            } else {
+                ::unlink(files[i].path.c_str());
+            }
+        }
+        if (!step.renamed && !step.temp.empty()) {
+            ::unlink(step.temp.c_str());
+        }
+        if (!step.backup.empty()) {
+            ::unlink(step.backup.c_str()); // gone already when it was renamed back
+        }
     }
     return ok;
 }

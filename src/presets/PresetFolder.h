@@ -62,4 +62,18 @@ std::vector<std::string> ListPresetNames(const std::filesystem::path& folder,
 // On failure nothing is left behind and the old file is untouched. Returns success.
 bool ReplaceFileContents(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
+// One file of a set that is written together.
+struct FileContents {
+    std::filesystem::path path;
+    std::vector<uint8_t> bytes;
+};
+
+// Creates or replaces every file of `files` as one change: each file's bytes go to a temporary
+// file beside it, and only when all are written are they renamed into place. When anything
+// fails, the temporaries are removed and each file already replaced gets its old contents back
+// (one that did not exist is removed again), so the set changes whole or not at all. (A crash
+// during the renames can leave some replaced; never half a file.) The folders must exist, and
+// the paths must differ. Returns success.
+bool ReplaceFilesTogether(std::span<const FileContents> files);
+
 } // namespace vorpline

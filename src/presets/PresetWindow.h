@@ -68,6 +68,10 @@ public:
     PresetWindow& operator=(const PresetWindow&) = delete;
 
     void SetConfirmService(ConfirmService* service) { services.confirm = service; }
+    // Who answers this window's questions; other dialogs over the window ask the same way.
+    ConfirmService* Confirmations() const { return services.confirm; }
+    // The box with the list and the current name, for dialogs that pick presets by name.
+    const ComboBox& PresetBox() const { return c.ComboBoxPreset; }
     const PresetFolder& Folder() const { return folder; }
     // The main window's bank selector moves the window to another folder.
     void SetFolder(std::filesystem::path path) { folder.SetFolder(std::move(path)); }
