@@ -1,5 +1,6 @@
 #include "app/Instrument.h"
 
+#include "app/PerformanceTargets.h"
 #include "engine/PitchControl.h"
 #include "midi/MessageHub.h"
 #include "platform/IniFile.h"
@@ -10,6 +11,7 @@ Instrument::Instrument(Setup setupIn)
     : setup(std::move(setupIn)), main(setup.assetFolder), presets(main, setup.presetRoot) {
     main.nowMs = setup.nowMs;
     main.doubleClickMs = setup.doubleClickMs;
+    main.ButtonPerf.onClick = [this] { RunPerformanceDialog(*this); };
 }
 
 Instrument::~Instrument() = default;

@@ -74,9 +74,6 @@ void Session::Start() {
     Main().ShowMixerLevels();
     // The tool windows, the MIDI input used last time, the stored bank and preset.
     instrument.Start(ini, deviceSection, [this, &ini] { OpenMidiInput(ini); });
-    // The performance dialog is not part of this build yet: its button stays disabled rather
-    // than doing nothing.
-    Main().ButtonPerf.SetEnabled(false);
     Main().Show();
     started = true;
 }

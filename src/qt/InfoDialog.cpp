@@ -7,10 +7,12 @@
 
 #include "modulation/TFormCalc.h"
 #include "presets/TFormParam.h"
+#include "presets/TFormPerf.h"
 #include "presets/TFormTuningEdit.h"
 #include "qt/Binders.h"
 #include "qt/CalcDialog.h"
 #include "qt/ParamDialog.h"
+#include "qt/PerfDialog.h"
 #include "qt/TuningEditDialog.h"
 #include "ui/TFormInfo.h"
 
@@ -64,6 +66,10 @@ void QtUiService::ShowTuningEdit(TFormTuningEdit& form) {
 
 void QtUiService::ShowCalc(TFormCalc& form) {
     Run<CalcDialog>(form, parent);
+}
+
+void QtUiService::ShowPerf(TFormPerf& form) {
+    Run<PerfDialog>(form, parent);
 }
 
 } // namespace vorpline

@@ -23,6 +23,7 @@ public:
     void ShowParam(TFormParam& dialog) override;
     void ShowTuningEdit(TFormTuningEdit& dialog) override;
     void ShowCalc(TFormCalc& dialog) override;
+    void ShowPerf(TFormPerf& dialog) override;
 
 private:
     QWidget* parent;

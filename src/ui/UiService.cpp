@@ -2,6 +2,7 @@
 
 #include "modulation/TFormCalc.h"
 #include "presets/TFormParam.h"
+#include "presets/TFormPerf.h"
 #include "presets/TFormTuningEdit.h"
 
 namespace vorpline {
@@ -16,6 +17,10 @@ void UiService::ShowTuningEdit(TFormTuningEdit& dialog) {
 
 void UiService::ShowCalc(TFormCalc& dialog) {
     dialog.ButtonCancelClick();
+}
+
+void UiService::ShowPerf(TFormPerf& dialog) {
+    dialog.ButtonCloseClick();
 }
 
 } // namespace vorpline

@@ -5,6 +5,7 @@ namespace vorpline {
 class TFormCalc;
 class TFormInfo;
 class TFormParam;
+class TFormPerf;
 class TFormTuningEdit;
 
 // What the form logic needs from the windowing side that a control cannot express: running a
@@ -22,6 +23,7 @@ public:
     virtual void ShowParam(TFormParam& dialog);
     virtual void ShowTuningEdit(TFormTuningEdit& dialog);
     virtual void ShowCalc(TFormCalc& dialog);
+    virtual void ShowPerf(TFormPerf& dialog);
 };
 
 } // namespace vorpline
