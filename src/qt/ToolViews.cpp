@@ -8,10 +8,12 @@
 #include "modulation/TFormRT.h"
 #include "modulation/TFormSeq.h"
 #include "presets/TFormCc.h"
+#include "presets/TFormDrum.h"
 #include "presets/TFormKBD.h"
 #include "qt/BendWindow.h"
 #include "qt/CcWindow.h"
 #include "qt/ClockWindow.h"
+#include "qt/DrumWindow.h"
 #include "qt/DspWindow.h"
 #include "qt/KeyboardWindow.h"
 #include "qt/LfoWindow.h"
@@ -36,7 +38,7 @@ std::unique_ptr<QWidget> ViewOf(ToolWindow& window, QWidget* parent) {
 constexpr ViewMaker kViews[] = {
     ViewOf<TFormDSP, DspWindow>,   ViewOf<TFormKBD, KeyboardWindow>, ViewOf<TFormCc, CcWindow>,
     ViewOf<TFormRT, ClockWindow>,  ViewOf<TFormLFO, LfoWindow>,      ViewOf<TFormSeq, SeqWindow>,
-    ViewOf<TFormBend, BendWindow>,
+    ViewOf<TFormBend, BendWindow>, ViewOf<TFormDrum, DrumWindow>,
 };
 
 } // namespace
