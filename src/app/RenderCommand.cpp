@@ -116,7 +116,8 @@ std::string RenderUsage(const std::string& invocation) {
     return "Usage: " + invocation +
            " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--ini FILE]\n"
            "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--cc NAME]\n"
-           "       [--lfo NAME] [--seq NAME] [--bend NAME] [--tempo BPM] [--quiet]\n"
+           "       [--lfo NAME] [--seq NAME] [--bend NAME] [--kit NAME]\n"
+           "       [--tempo BPM] [--quiet]\n"
            "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
@@ -138,6 +139,8 @@ std::string RenderUsage(const std::string& invocation) {
            "  --seq NAME     play the step sequence NAME (vpx/sequence, or a .seq file)\n"
            "  --bend NAME    bend every register write with Circuit Bend preset NAME\n"
            "                 (vpx/circuit bend, or a .bnd file)\n"
+           "  --kit NAME     rhythm mode with drum kit NAME (vpx/drum kit, or a .kit file);\n"
+           "                 its drums play from their MIDI channel (10 by default)\n"
            "  --tempo BPM    the clock's tempo, 24 ticks per quarter note (default 100)\n"
            "  --quiet        no progress report\n";
 }

@@ -12,6 +12,7 @@
 #include "presets/PresetFolder.h"
 #include "presets/PresetWindow.h"
 #include "presets/TFormCc.h"
+#include "presets/TFormDrum.h"
 
 namespace vorpline {
 
@@ -32,6 +33,8 @@ constexpr ToolPresetOption kOptions[] = {
      "LFO preset", SwitchOn<TFormLFO>},
     {"--seq", ToolId::Seq, kOptionSeq, TFormSeq::kFolder, TFormSeq::kExtension, "sequence",
      SwitchOn<TFormSeq>},
+    {"--kit", ToolId::Drum, kOptionDrum, TFormDrum::kFolder, TFormDrum::kExtension, "drum kit",
+     nullptr},
     {"--bend", ToolId::Bend, kOptionBend, TFormBend::kFolder, TFormBend::kExtension,
      "Circuit Bend preset", SwitchOn<TFormBend>},
 };

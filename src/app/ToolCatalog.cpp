@@ -12,6 +12,7 @@
 #include "modulation/TFormRT.h"
 #include "modulation/TFormSeq.h"
 #include "presets/TFormCc.h"
+#include "presets/TFormDrum.h"
 #include "presets/TFormKBD.h"
 #include "ui/TFormMain.h"
 #include "ui/UiService.h"
@@ -110,6 +111,11 @@ std::unique_ptr<ToolWindow> MakeSeq(const ToolContext& context) {
                                       PostToHub(context.timers, *context.hub));
 }
 
+std::unique_ptr<ToolWindow> MakeDrum(const ToolContext& context) {
+    return std::make_unique<TFormDrum>(context.presetRoot, PresetServices(context.main),
+                                       context.engine);
+}
+
 // After the windows it drives, which it ticks in this order: the LFOs, then the sequencer.
 std::unique_ptr<ToolWindow> MakeClock(const ToolContext& context) {
     TFormLFO* lfo = Made<TFormLFO>(context, ToolId::Lfo);
@@ -128,6 +134,8 @@ constexpr ToolKind kCatalog[] = {
     {ToolId::Seq, ToolStage::WithEngine, &MainPanels::ButtonSeq, 30, WantsOption<kOptionSeq>,
      MakeSeq},
     {ToolId::Clock, ToolStage::WithEngine, &MainPanels::ButtonRT, 40, WantsClock, MakeClock},
+    {ToolId::Drum, ToolStage::WithEngine, &MainPanels::ButtonDrum, 50, WantsOption<kOptionDrum>,
+     MakeDrum},
     {ToolId::Kbd, ToolStage::WithInput, &MainPanels::ButtonKbd, 10, WantsOption<kOptionKbd>,
      MakeKbd},
 };
