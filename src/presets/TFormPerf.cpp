@@ -145,9 +145,10 @@ void TFormPerf::FillFromCurrent() {
     ListBoxPerformance.SetItemIndex(-1);
 
     // The main presets: the panel's bank and its current preset.
-    ComboBoxBank.SetItemIndex(targets.bank != nullptr
-                                  ? targets.bank->ItemIndex()
-                                  : static_cast<int>(PerformanceRecord::kDefaultBank));
+    // A panel without a selected bank works in the 6-op bank, and so does the dialog.
+    const int bank = targets.bank != nullptr ? targets.bank->ItemIndex() : ComboBox::kNone;
+    ComboBoxBank.SetItemIndex(
+        bank != ComboBox::kNone ? bank : static_cast<int>(PerformanceRecord::kDefaultBank));
     ComboBoxBankChange();
     if (targets.main != nullptr) {
         const ComboBox& current = targets.main->PresetBox();
