@@ -8,6 +8,7 @@
 #include "presets/ExportBundle.h"
 #include "presets/PresetWindow.h"
 #include "presets/TFormCc.h"
+#include "presets/TFormDrum.h"
 #include "ui/UiService.h"
 
 namespace vorpline {
@@ -18,6 +19,7 @@ namespace {
 static_assert(TFormLFO::kPresetSize == 416);
 static_assert(TFormSeq::kPresetSize == 144);
 static_assert(TFormBend::kPresetSize == 50);
+static_assert(TFormDrum::kPresetSize == 90);
 static_assert(MainPresets::kBankFolders.size() == 3);
 
 template <class Window> PerformanceWindow WithEnable(ToolWindow* window) {
