@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Instrument.h"
+#include "app/PerformanceTargets.h"
 #include "app/RenderPreset.h"
 #include "app/RenderToolPresets.h"
 #include "audio/OfflineChip.h"
@@ -21,6 +22,8 @@
 #include "modulation/TFormRT.h"
 #include "platform/IniFile.h"
 #include "platform/VirtualTimerService.h"
+#include "presets/PerformanceRecord.h"
+#include "presets/PresetFolder.h"
 
 namespace vorpline {
 
@@ -56,6 +59,16 @@ private:
 // it or the options give its settings.
 PortConfig RenderConfig(const RenderOptions& options, const IniFile& ini) {
     PortConfig config = ReadOutputConfig(ini);
+    // A performance sets every window, so every window is made; the drum kit (which turns part
+    // 5/6 into three voices beside the drums) only when the performance names a kit.
+    if (!options.performance.empty()) {
+        config.options |= kOptionLfo | kOptionSeq | kOptionCc | kOptionBend;
+        const auto file = RenderPerformanceFile(options);
+        const auto record = file ? ReadPerformanceFile(*file) : std::nullopt;
+        if (record && record->drum != PresetFolder::kDefaultName) {
+            config.options |= kOptionDrum;
+        }
+    }
     config.ioType = kTypeWAVE;
     config.ioSRate = options.rate;
     if (!options.dsp.empty()) {
@@ -130,14 +143,22 @@ RenderResult MidiRenderer::Run() {
             throw std::runtime_error("DSP settings \"" + options.dsp + "\" are not nine numbers");
         }
     }
+    if (!options.performance.empty()) {
+        const std::string error =
+            ApplyPerformance(MakePerformanceTargets(instrument), options.performance);
+        if (!error.empty()) {
+            throw std::runtime_error(error);
+        }
+    }
+    for (const auto& [kind, preset] : options.toolPresets) {
+        LoadToolPreset(instrument.Tools(), *kind, preset);
+    }
+    // The options name what the performance does not, or differently.
     if (auto* clock = dynamic_cast<TFormRT*>(instrument.Tools().Find(ToolId::Clock));
         clock != nullptr && options.tempo > 0) {
         clock->EditBPM.SetText(std::to_string(options.tempo));
         clock->ApplyTempo();
         clock->SetSource(TFormRT::kSourceTimer);
-    }
-    for (const auto& [kind, preset] : options.toolPresets) {
-        LoadToolPreset(instrument.Tools(), *kind, preset);
     }
     TFormMain& form = instrument.Main();
     if (patch) {

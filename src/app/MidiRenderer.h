@@ -33,6 +33,8 @@ struct RenderOptions {
     // Tool windows made for the render with the preset each plays (by name or file), in the
     // order given: "--cc Knobs" makes the control-change map and loads "Knobs".
     std::vector<std::pair<const ToolPresetOption*, std::string>> toolPresets;
+    // A performance to render with: a title in the preset tree or a ".vpx" file; empty = none.
+    std::string performance;
     // The clock's tempo in beats per minute (1..999) with its internal timer as the source;
     // 0 = as the configuration has it (100 BPM by default).
     int tempo = 0;

@@ -82,6 +82,8 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
                                  "resonance), not \"" +
                                  options.dsp + "\"");
             }
+        } else if (a == "--performance") {
+            options.performance = value();
         } else if (a == "--tempo") {
             options.tempo = ParseTempo(value());
         } else if (const ToolPresetOption* kind = FindToolPresetOption(a)) {
@@ -117,7 +119,7 @@ std::string RenderUsage(const std::string& invocation) {
            " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--ini FILE]\n"
            "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--cc NAME]\n"
            "       [--lfo NAME] [--seq NAME] [--bend NAME] [--kit NAME]\n"
-           "       [--tempo BPM] [--quiet]\n"
+           "       [--performance NAME] [--tempo BPM] [--quiet]\n"
            "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
@@ -141,6 +143,8 @@ std::string RenderUsage(const std::string& invocation) {
            "                 (vpx/circuit bend, or a .bnd file)\n"
            "  --kit NAME     rhythm mode with drum kit NAME (vpx/drum kit, or a .kit file);\n"
            "                 its drums play from their MIDI channel (10 by default)\n"
+           "  --performance NAME  the whole instrument as performance NAME sets it (vpx/,\n"
+           "                 or a .vpx file): preset, LFOs, sequence, map, bend, kit, tempo\n"
            "  --tempo BPM    the clock's tempo, 24 ticks per quarter note (default 100)\n"
            "  --quiet        no progress report\n";
 }

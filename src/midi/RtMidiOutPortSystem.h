@@ -14,7 +14,8 @@ namespace vorpline {
 
 // MIDI outputs of the ALSA sequencer and of a running JACK server, through RtMidi, listed and
 // opened as the inputs are (RtMidiPortSystem): ALSA ports first, then JACK ports; an API that
-// cannot be reached contributes none. The program's port is "Vorpline:Aux" on JACK.
+// cannot be reached contributes none. The program's port is "Aux" of a client named after the
+// program (JACK numbers the client, e.g. "Vorpline-01:Aux", when the audio output holds the name).
 // Main thread only.
 class RtMidiOutPortSystem final : public MidiOutPortSystem {
 public:
