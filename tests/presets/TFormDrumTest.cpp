@@ -241,18 +241,17 @@ TEST_F(FormDrumTest, ForeignFilesLoadSafelyOrNotAtAll) {
         EXPECT_EQ(form.Caption(), "Drum Kit - Vorpline") << name;
     }
 
-    // Values clamp to their ranges; entries and channel beyond their lists select nothing.
+    // Values take the end of their range or list ("Pulse", "Release", "+4690", "C9 G9" "B");
+    // note entries and the channel beyond their lists select nothing and save as 0xFF.
     ASSERT_TRUE(form.Presets()->LoadByName("Wild"));
-    const TFrameOpD& tom = form.FrameOpTOM;
-    EXPECT_EQ(tom.TrackBarAttack.Position(), 15);
-    EXPECT_EQ(tom.TrackBarVolume.Position(), 63);
-    EXPECT_EQ(tom.TrackBarOffset.Position(), 127);
-    EXPECT_EQ(tom.ComboBoxWaveform.Text(), "Pulse");
-    EXPECT_EQ(tom.ComboBoxTarget.Text(), "Release");
-    EXPECT_EQ(tom.ComboBoxTuning.Text(), "+4690");
-    EXPECT_EQ(form.ComboBoxOctaveBD.Text() + form.ComboBoxNoteBD.Text(), "C9 G9B");
-    EXPECT_EQ(form.ComboBoxAssignBD.ItemIndex(), ComboBox::kNone);
-    EXPECT_EQ(form.ComboBoxMidiChannel.ItemIndex(), ComboBox::kNone);
+    std::string settled;
+    for (int f = 0; f < 6; ++f) {
+        settled += std::string{15, 15, 15, 15, 7, 5, 127, 12, 63, 0, 0, 0};
+    }
+    settled += std::string{10, 11, 10, 11, 10, 11, 1, 1, 1, 1, 1, 1};
+    settled += std::string(6, '\xFF');
+    const auto bytes = form.PresetBytes();
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), settled);
     for (int channel = 0; channel < 16; ++channel) {
         EXPECT_FALSE(form.ListensTo(channel));
     }
@@ -263,10 +262,6 @@ TEST_F(FormDrumTest, ForeignFilesLoadSafelyOrNotAtAll) {
     EXPECT_TRUE(backend.writes.empty()) << "no drum has a note";
     form.SpeedButtonBD.Click(); // pitch 131 is beyond the chip: silent, not out of bounds
     EXPECT_EQ(chip.ReadRegister(0xB6) & 0x1F, 0);
-    const auto bytes = form.PresetBytes();
-    EXPECT_EQ(bytes[4], 7);
-    EXPECT_EQ(bytes[84], 0xFF) << "none saves as none";
-    EXPECT_EQ(bytes[89], 0xFF);
     EXPECT_FALSE(form.LoadPresetBytes(std::vector<uint8_t>(89, 0)));
 }
 
