@@ -12,14 +12,13 @@
 #include "modulation/TFormBend.h"
 #include "qt/Binders.h"
 #include "qt/PanelWidgets.h"
+#include "qt/PresetPanelView.h"
 
 namespace vorpline {
 
 namespace {
 
 constexpr int kSpacing = 4;
-// Preset names can be long; the box shows this many characters and elides the rest.
-constexpr int kNameChars = 16;
 // "0xFF" and the field's own margins.
 constexpr int kMaskChars = 8;
 // Three positions need little travel, but enough to hit each one by mouse.
@@ -45,25 +44,13 @@ BendWindow::BendWindow(TFormBend& form, QWidget* parent) : ToolWindowView(form, 
 }
 
 QWidget* BendWindow::MakeTopBar(TFormBend& form) {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("PanelCB"));
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(kSpacing);
-    QLabel* presetCaption = MakeLabel(panel, form.LabelPreset);
-    QComboBox* preset = MakeComboBox(panel, form.ComboBoxPreset);
-    preset->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    preset->setMinimumContentsLength(kNameChars);
-    presetCaption->setBuddy(preset);
-    row->addWidget(presetCaption);
-    row->addWidget(preset);
-    for (Button* button :
-         {&form.ButtonSave, &form.ButtonDelete, &form.ButtonReset, &form.ButtonDefault}) {
-        row->addWidget(MakeCompactButton(panel, *button));
-    }
+    QWidget* bar = MakePresetBar(this, QStringLiteral("PanelCB"),
+                                 {form, form.ComboBoxPreset, form.LabelPreset, form.ButtonSave,
+                                  form.ButtonReset, form.ButtonDefault, form.ButtonDelete});
+    auto* row = static_cast<QHBoxLayout*>(bar->layout());
     row->addStretch();
-    row->addWidget(MakeCheckBox(panel, form.CheckBoxEnable));
-    return panel;
+    row->addWidget(MakeCheckBox(bar, form.CheckBoxEnable));
+    return bar;
 }
 
 QGroupBox* BendWindow::MakeFrame(Label& title, TFrameBend& frame, const char* frameName) {

@@ -14,14 +14,13 @@
 #include "qt/LfoFrameView.h"
 #include "qt/LfoShapePlot.h"
 #include "qt/PanelWidgets.h"
+#include "qt/PresetPanelView.h"
 
 namespace vorpline {
 
 namespace {
 
 constexpr int kSpacing = 4;
-// Preset names can be long; the box shows this many characters and elides the rest.
-constexpr int kNameChars = 16;
 constexpr int kFramesPerTab = 4;
 constexpr const char* kTabNames[] = {"TabSheet1234", "TabSheet5678"};
 
@@ -57,32 +56,20 @@ LfoWindow::LfoWindow(TFormLFO& form, QWidget* parent) : ToolWindowView(form, par
 }
 
 QWidget* LfoWindow::MakeTopBar(TFormLFO& form) {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("PanelLFO"));
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(kSpacing);
-    QLabel* presetCaption = MakeLabel(panel, form.LabelPreset);
-    QComboBox* preset = MakeComboBox(panel, form.ComboBoxPreset);
-    preset->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    preset->setMinimumContentsLength(kNameChars);
-    presetCaption->setBuddy(preset);
-    row->addWidget(presetCaption);
-    row->addWidget(preset);
-    for (Button* button :
-         {&form.ButtonSave, &form.ButtonDelete, &form.ButtonReset, &form.ButtonDefault}) {
-        row->addWidget(MakeCompactButton(panel, *button));
-    }
+    QWidget* bar = MakePresetBar(this, QStringLiteral("PanelLFO"),
+                                 {form, form.ComboBoxPreset, form.LabelPreset, form.ButtonSave,
+                                  form.ButtonReset, form.ButtonDefault, form.ButtonDelete});
+    auto* row = static_cast<QHBoxLayout*>(bar->layout());
     row->addSpacing(kSpacing * 4);
-    QLabel* auxCaption = MakeLabel(panel, form.LabelAux);
-    QComboBox* aux = MakeComboBox(panel, form.ComboBoxAux);
+    QLabel* auxCaption = MakeLabel(bar, form.LabelAux);
+    QComboBox* aux = MakeComboBox(bar, form.ComboBoxAux);
     auxCaption->setBuddy(aux);
     row->addWidget(auxCaption);
     row->addWidget(aux);
-    row->addWidget(MakeCompactButton(panel, form.ButtonCalc));
+    row->addWidget(MakeCompactButton(bar, form.ButtonCalc));
     row->addStretch();
-    row->addWidget(MakeCheckBox(panel, form.CheckBoxEnable));
-    return panel;
+    row->addWidget(MakeCheckBox(bar, form.CheckBoxEnable));
+    return bar;
 }
 
 QWidget* LfoWindow::MakeTabs(TFormLFO& form) {

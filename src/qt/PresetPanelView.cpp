@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 
 #include "qt/PanelWidgets.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 // Preset names can be long; the box shows this many characters and elides the rest.
 constexpr int kNameChars = 16;
+constexpr int kSpacing = 4;
 
 } // namespace
 
@@ -31,6 +33,26 @@ QWidget* MakePresetPanel(QWidget* parent, const PresetWindow::Controls& c) {
     }
     grid->addLayout(buttons, 1, 0, 1, 2);
     return group;
+}
+
+QWidget* MakePresetBar(QWidget* parent, const QString& objectName,
+                       const PresetWindow::Controls& c) {
+    auto* bar = new QWidget(parent);
+    bar->setObjectName(objectName);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(kSpacing);
+    QLabel* caption = MakeLabel(bar, c.LabelPreset);
+    QComboBox* name = MakeComboBox(bar, c.ComboBoxPreset);
+    name->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    name->setMinimumContentsLength(kNameChars);
+    caption->setBuddy(name);
+    row->addWidget(caption);
+    row->addWidget(name);
+    for (Button* button : {&c.ButtonSave, &c.ButtonDelete, &c.ButtonReset, &c.ButtonDefault}) {
+        row->addWidget(MakeCompactButton(bar, *button));
+    }
+    return bar;
 }
 
 } // namespace vorpline

@@ -10,14 +10,13 @@
 #include "modulation/TFormSeq.h"
 #include "qt/Binders.h"
 #include "qt/PanelWidgets.h"
+#include "qt/PresetPanelView.h"
 
 namespace vorpline {
 
 namespace {
 
 constexpr int kSpacing = 4;
-// Preset names can be long; the box shows this many characters and elides the rest.
-constexpr int kNameChars = 16;
 // Room for the listed values ("-24", "132") and a few more typed digits.
 constexpr int kNumberChars = 5;
 // The step panel holds "12", "W" or "P" without changing width.
@@ -71,25 +70,13 @@ SeqWindow::SeqWindow(TFormSeq& form, QWidget* parent) : ToolWindowView(form, par
 }
 
 QWidget* SeqWindow::MakeTopBar(TFormSeq& form) {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("PanelSEQ"));
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(kSpacing);
-    QLabel* presetCaption = MakeLabel(panel, form.LabelPreset);
-    QComboBox* preset = MakeComboBox(panel, form.ComboBoxPreset);
-    preset->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    preset->setMinimumContentsLength(kNameChars);
-    presetCaption->setBuddy(preset);
-    row->addWidget(presetCaption);
-    row->addWidget(preset);
-    for (Button* button :
-         {&form.ButtonSave, &form.ButtonDelete, &form.ButtonReset, &form.ButtonDefault}) {
-        row->addWidget(MakeCompactButton(panel, *button));
-    }
+    QWidget* bar = MakePresetBar(this, QStringLiteral("PanelSEQ"),
+                                 {form, form.ComboBoxPreset, form.LabelPreset, form.ButtonSave,
+                                  form.ButtonReset, form.ButtonDefault, form.ButtonDelete});
+    auto* row = static_cast<QHBoxLayout*>(bar->layout());
     row->addStretch();
-    row->addWidget(MakeCheckBox(panel, form.CheckBoxEnable));
-    return panel;
+    row->addWidget(MakeCheckBox(bar, form.CheckBoxEnable));
+    return bar;
 }
 
 } // namespace vorpline
