@@ -39,23 +39,6 @@ QToolButton* MakeStrikeButton(QWidget* parent, Button& control) {
     return button;
 }
 
-// A vertical slider with its value above and its caption below.
-QWidget* SliderColumn(QWidget* parent, TrackBar& control, const QString& caption) {
-    auto* column = new QWidget(parent);
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(1);
-    layout->addWidget(MakeValueReadout(column, control), 0, Qt::AlignHCenter);
-    QSlider* slider = MakeSlider(column, control, Qt::Vertical);
-    slider->setMinimumHeight(kEnvelopeHeight);
-    slider->setTickPosition(QSlider::NoTicks);
-    layout->addWidget(slider, 1, Qt::AlignHCenter);
-    QLabel* label = MakeCaption(column, caption);
-    label->setBuddy(slider);
-    layout->addWidget(label, 0, Qt::AlignHCenter);
-    return column;
-}
-
 struct ChannelView {
     const char* title;
     ComboBox TFormDrum::*octave;
@@ -179,7 +162,7 @@ QGroupBox* DrumWindow::MakeFrame(QWidget* parent, TFrameOpD& frame, const char* 
                                        {&frame.TrackBarSustain, tr("S")},
                                        {&frame.TrackBarRelease, tr("R")},
                                        {&frame.TrackBarVolume, tr("Vol")}}) {
-        envelope->addWidget(SliderColumn(box, *bar, caption));
+        envelope->addWidget(SliderColumn(box, *bar, caption, kEnvelopeHeight));
     }
     layout->addLayout(envelope);
 

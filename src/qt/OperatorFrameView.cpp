@@ -45,23 +45,6 @@ QString WavePicture(const std::filesystem::path& folder, int waveform) {
     return ToQString((folder / ("wave" + std::to_string(waveform) + ".png")).string());
 }
 
-// A vertical slider with its value above and its caption below.
-QWidget* SliderColumn(QWidget* parent, TrackBar& control, const QString& caption) {
-    auto* column = new QWidget(parent);
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(1);
-    layout->addWidget(MakeValueReadout(column, control), 0, Qt::AlignHCenter);
-    QSlider* slider = MakeSlider(column, control, Qt::Vertical);
-    slider->setMinimumHeight(kEnvelopeHeight);
-    slider->setTickPosition(QSlider::NoTicks);
-    layout->addWidget(slider, 1, Qt::AlignHCenter);
-    QLabel* label = MakeCaption(column, caption);
-    label->setBuddy(slider);
-    layout->addWidget(label, 0, Qt::AlignHCenter);
-    return column;
-}
-
 } // namespace
 
 OperatorFrameView::OperatorFrameView(TFrameOp& frame, const std::filesystem::path& assetFolder,
@@ -176,7 +159,8 @@ QWidget* OperatorFrameView::MakeEnvelope(TFrameOp& frame) {
     layout->setHorizontalSpacing(2);
     layout->setVerticalSpacing(1);
     layout->addWidget(MakeCaption(envelope, tr("Volume")), 0, 0, Qt::AlignHCenter);
-    layout->addWidget(SliderColumn(envelope, frame.TrackBarVolume, QString()), 1, 0);
+    layout->addWidget(SliderColumn(envelope, frame.TrackBarVolume, QString(), kEnvelopeHeight), 1,
+                      0);
     layout->addWidget(MakeCaption(envelope, tr("E.G.")), 0, 1, 1, 4, Qt::AlignHCenter);
     const std::pair<TrackBar*, const char*> rates[] = {{&frame.TrackBarAttack, "A"},
                                                        {&frame.TrackBarDecay, "D"},
@@ -184,7 +168,9 @@ QWidget* OperatorFrameView::MakeEnvelope(TFrameOp& frame) {
                                                        {&frame.TrackBarRelease, "R"}};
     int column = 1;
     for (const auto& [bar, caption] : rates) {
-        layout->addWidget(SliderColumn(envelope, *bar, QString::fromLatin1(caption)), 1, column++);
+        layout->addWidget(
+            SliderColumn(envelope, *bar, QString::fromLatin1(caption), kEnvelopeHeight), 1,
+            column++);
     }
     // A gap between the volume and the envelope reads as two instruments, not five faders.
     layout->setColumnMinimumWidth(0, 36);

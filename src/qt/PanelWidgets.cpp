@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
+#include <QVBoxLayout>
 
 #include "controls/Button.h"
 #include "controls/CheckBox.h"
@@ -135,6 +136,22 @@ void BindPicture(QLabel* widget, Picture& control) {
             widget->setPixmap(pixmap);
         }
     });
+}
+
+QWidget* SliderColumn(QWidget* parent, TrackBar& control, const QString& caption, int minHeight) {
+    auto* column = new QWidget(parent);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    layout->addWidget(MakeValueReadout(column, control), 0, Qt::AlignHCenter);
+    QSlider* slider = MakeSlider(column, control, Qt::Vertical);
+    slider->setMinimumHeight(minHeight);
+    slider->setTickPosition(QSlider::NoTicks);
+    layout->addWidget(slider, 1, Qt::AlignHCenter);
+    QLabel* label = MakeCaption(column, caption);
+    label->setBuddy(slider);
+    layout->addWidget(label, 0, Qt::AlignHCenter);
+    return column;
 }
 
 } // namespace vorpline

@@ -47,6 +47,10 @@ QGroupBox* MakeGroup(QWidget* parent, const QString& title, QGridLayout*& grid);
 // Adds "caption  widget" as one row of a two-column grid at (row, column pair).
 void AddField(QGridLayout* grid, int row, int pair, QLabel* caption, QWidget* field);
 
+// A vertical slider at least `minHeight` pixels tall, with its value above and `caption` below
+// (the envelope columns of the operator frames).
+QWidget* SliderColumn(QWidget* parent, TrackBar& control, const QString& caption, int minHeight);
+
 // A track bar's position as a number, for the envelope sliders whose tick marks do not say it.
 QLabel* MakeValueReadout(QWidget* parent, TrackBar& control);
 
