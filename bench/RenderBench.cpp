@@ -2,20 +2,21 @@
 //
 //   ./build-test/vorpline_bench --benchmark_filter='Render|Raw'
 //
-// BM_FullRenderPath / BM_RawEmulator is the cost of everything around the chip (engine,
-// resampling to 44100 Hz, wave file); both render one second of all 18 channels sounding and
-// are timed on the wall clock, since the conversion runs beside the chip on a second thread.
+// BM_FullRenderPath / BM_RawEmulator/Accurate is the cost of everything around the chip
+// (engine, resampling to 44100 Hz, wave file); all render one second of all 18 channels
+// sounding and are timed on the wall clock, since the conversion runs beside the chip on a
+// second thread. BM_RawEmulator/Accurate / BM_RawEmulator/Fast is what the fast core saves.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 
+#include "audio/OfflineChip.h"
+#include "audio/YMF262.h"
 #include "bench/BenchPatches.h"
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
-#include "audio/OfflineChip.h"
 #include "files/WaveFileWriter.h"
-#include "audio/YMF262.h"
 #include "platform/VirtualTimerService.h"
 
 namespace vorpline {
@@ -69,14 +70,14 @@ void BM_FullRenderPath(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRenderPath)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_RawEmulator(benchmark::State& state) {
+void BM_RawEmulator(benchmark::State& state, EmulatorCore core) {
     // The same sound programmed straight into the emulator.
     RenderRig registers; // only for its register image
     for (int v = 0; v < 6; ++v) {
         registers.pitch.NoteOn(0, static_cast<uint8_t>(48 + 2 * v), 100);
         registers.pitch.NoteOn(1, static_cast<uint8_t>(48 + 2 * v), 100);
     }
-    YMF262 chip;
+    YMF262 chip(core);
     chip.Init(1, YMF262::kClock, YMF262::kNativeRate);
     const auto& shadow = registers.engine.RegisterShadow();
     for (int reg = 0; reg < 0x200; ++reg) {
@@ -93,7 +94,12 @@ void BM_RawEmulator(benchmark::State& state) {
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kSecond));
 }
-BENCHMARK(BM_RawEmulator)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_RawEmulator, Accurate, EmulatorCore::kAccurate)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_RawEmulator, Fast, EmulatorCore::kFast)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_WriteRegister(benchmark::State& state) {
     RenderRig rig;

@@ -100,7 +100,7 @@ void Session::OpenOutput() {
         if (config.ioPort == WaveOut::kNoDevice) {
             throw StartupError("Configuration aborted");
         }
-        emulator = std::make_unique<YMF262>();
+        emulator = std::make_unique<YMF262>(config.emulator);
         waveOut->Open(config.ioPort, *emulator, instrument.AudioStage(), config.ioSRate,
                       config.ioBSize, config.ioRSize, config.soundFile);
         return;

@@ -1,7 +1,10 @@
 #include "audio/YMF262.h"
 
 #include <algorithm>
+#include <cctype>
 #include <new>
+
+#include "audio/OplCore.h"
 
 // The library is C but its header carries no linkage guard.
 extern "C" {
@@ -10,12 +13,49 @@ extern "C" {
 
 namespace vorpline {
 
-struct YMF262::Chip {
-    opl3_chip state;
-    uint16_t latchedRegister = 0; // 9 bits: bank in bit 8
+namespace {
+
+class AccurateOplCore final : public OplCore {
+public:
+    void Reset() override {
+        // At the native rate the library's own resampler is a no-op; OPL3_Generate ignores it.
+        OPL3_Reset(&state, YMF262::kNativeRate);
+    }
+    void WriteRegister(uint16_t reg, uint8_t value) override { OPL3_WriteReg(&state, reg, value); }
+    void Generate(int16_t* frames, size_t count) override {
+        for (size_t i = 0; i < count; ++i) {
+            OPL3_Generate(&state, frames + 2 * i);
+        }
+    }
+
+private:
+    opl3_chip state{};
 };
 
-YMF262::YMF262() = default;
+} // namespace
+
+std::unique_ptr<OplCore> MakeAccurateOplCore() {
+    return std::unique_ptr<OplCore>(new (std::nothrow) AccurateOplCore());
+}
+
+const char* EmulatorCoreName(EmulatorCore core) {
+    return core == EmulatorCore::kFast ? "Fast" : "Accurate";
+}
+
+std::optional<EmulatorCore> ParseEmulatorCore(std::string_view text) {
+    for (EmulatorCore core : {EmulatorCore::kAccurate, EmulatorCore::kFast}) {
+        const std::string_view name = EmulatorCoreName(core);
+        if (std::equal(text.begin(), text.end(), name.begin(), name.end(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return core;
+        }
+    }
+    return std::nullopt;
+}
+
+YMF262::YMF262(EmulatorCore core) : core(core) {}
 YMF262::~YMF262() = default;
 
 int YMF262::Init(int chips, uint32_t clock, uint32_t rate) {
@@ -29,7 +69,7 @@ int YMF262::Init(int chips, uint32_t clock, uint32_t rate) {
     if (rate != kNativeRate) {
         return kInitBadRate;
     }
-    chip.reset(new (std::nothrow) Chip());
+    chip = core == EmulatorCore::kFast ? MakeFastOplCore() : MakeAccurateOplCore();
     if (!chip) {
         return kInitNoMemory;
     }
@@ -45,9 +85,8 @@ void YMF262::ResetChip(int index) {
     if (!chip || index != 0) {
         return;
     }
-    // At the native rate the library's own resampler is a no-op; OPL3_Generate ignores it.
-    OPL3_Reset(&chip->state, kNativeRate);
-    chip->latchedRegister = 0;
+    chip->Reset();
+    latchedRegister = 0;
 }
 
 void YMF262::Write(int index, int port, uint8_t value) {
@@ -56,14 +95,14 @@ void YMF262::Write(int index, int port, uint8_t value) {
     }
     switch (port) {
     case 0:
-        chip->latchedRegister = value;
+        latchedRegister = value;
         break;
     case 2:
-        chip->latchedRegister = 0x100 | value;
+        latchedRegister = 0x100 | value;
         break;
     case 1:
     case 3:
-        OPL3_WriteReg(&chip->state, chip->latchedRegister, value);
+        chip->WriteRegister(latchedRegister, value);
         break;
     default:
         break;
@@ -79,9 +118,7 @@ void YMF262::UpdateOne(int index, int16_t* buffer, size_t frames) {
         std::fill(buffer, buffer + 2 * frames, int16_t{0});
         return;
     }
-    for (size_t i = 0; i < frames; ++i) {
-        OPL3_Generate(&chip->state, buffer + 2 * i);
-    }
+    chip->Generate(buffer, frames);
 }
 
 } // namespace vorpline

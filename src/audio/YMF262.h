@@ -2,10 +2,29 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 namespace vorpline {
 
-// The software OPL3: a cycle-accurate emulation of one YMF262 driven through the same four
+// The emulation behind a YMF262. Both take the same port writes and give the same stereo frames
+// at the chip's rate; they differ in cost and in detail.
+enum class EmulatorCore {
+    // Nuked OPL3: reproduces the chip cycle by cycle, envelopes and rounding included.
+    kAccurate,
+    // The DOSBox core: floating-point envelopes and block-wise rendering, several times
+    // cheaper, close to the chip by ear but not sample for sample.
+    kFast,
+};
+
+// "Accurate" / "Fast", the names the configuration file stores.
+const char* EmulatorCoreName(EmulatorCore core);
+// Either name in any letter case; nothing for any other text.
+std::optional<EmulatorCore> ParseEmulatorCore(std::string_view text);
+
+class OplCore;
+
+// The software OPL3: an emulation of one YMF262 driven through the same four
 // ports as the real chip and producing its output at the chip's own rate (kNativeRate).
 //
 // Ports: 0 = bank-0 address, 1 = bank-0 data, 2 = bank-1 address, 3 = bank-1 data. As on the
@@ -27,7 +46,8 @@ public:
     static constexpr int kInitBadRate = 3;      // must be kNativeRate
     static constexpr int kInitNoMemory = 4;
 
-    YMF262();
+    // The core is fixed for the object's life.
+    explicit YMF262(EmulatorCore core = EmulatorCore::kAccurate);
     ~YMF262();
     YMF262(const YMF262&) = delete;
     YMF262& operator=(const YMF262&) = delete;
@@ -47,10 +67,12 @@ public:
     // which must hold 2 * frames samples.
     void UpdateOne(int chip, int16_t* buffer, size_t frames);
 
-private:
-    struct Chip; // the emulator state plus the latched address
+    EmulatorCore Core() const { return core; }
 
-    std::unique_ptr<Chip> chip;
+private:
+    EmulatorCore core;
+    std::unique_ptr<OplCore> chip;
+    uint16_t latchedRegister = 0; // 9 bits: bank in bit 8
 };
 
 } // namespace vorpline

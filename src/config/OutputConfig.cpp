@@ -34,6 +34,9 @@ PortConfig ReadOutputConfig(const IniFile& ini) {
     c.ioBSize = ReadNumber<uint16_t>(ini, "IOBSize", "128", 256);
     c.ioRSize = ReadNumber<uint16_t>(ini, "IORSize", "8", 4);
     c.options = ReadNumber<uint32_t>(ini, "Options", "0", 0);
+    // Any other text keeps the accurate core: it plays everything the fast one does.
+    c.emulator = ParseEmulatorCore(ini.ReadString(kMainSection, "Emulator", "Accurate"))
+                     .value_or(EmulatorCore::kAccurate);
     return c;
 }
 
@@ -47,6 +50,7 @@ void WriteOutputConfig(IniFile& ini, const PortConfig& c) {
     ini.WriteString(kMainSection, "IOSRate", std::to_string(c.ioSRate));
     ini.WriteString(kMainSection, "IOBSize", std::to_string(c.ioBSize));
     ini.WriteString(kMainSection, "IORSize", std::to_string(c.ioRSize));
+    ini.WriteString(kMainSection, "Emulator", EmulatorCoreName(c.emulator));
 }
 
 std::string DeviceSection(const std::string& ioPort) {

@@ -146,6 +146,7 @@ void TFormPort::Execute(PortConfig& config, const std::vector<std::string>& wave
     SelectValue(ComboBoxSRate, config.ioSRate, kDefaultSRate);
     SelectValue(ComboBoxBSize, config.ioBSize, kDefaultBSize);
     SelectValue(ComboBoxRSize, config.ioRSize, kDefaultRSize);
+    ComboBoxEmulator.SetItemIndex(static_cast<int>(config.emulator));
 
     if (detect) {
         FillDetectedAddresses();
@@ -215,6 +216,9 @@ void TFormPort::WriteBack(PortConfig& config) const {
     config.ioSRate = ParseDecimal(ComboBoxSRate.Text(), kDefaultSRate);
     config.ioBSize = ParseDecimal(ComboBoxBSize.Text(), kDefaultBSize);
     config.ioRSize = ParseDecimal(ComboBoxRSize.Text(), kDefaultRSize);
+    config.emulator = ComboBoxEmulator.ItemIndex() == static_cast<int>(EmulatorCore::kFast)
+                          ? EmulatorCore::kFast
+                          : EmulatorCore::kAccurate;
     if (EditSoundFile.Text() != kNoWaveFile) {
         config.soundFile = EditSoundFile.Text();
     }
@@ -266,8 +270,9 @@ void TFormPort::RadioGroupTypeClick() {
         control->SetEnabled(!wave);
     }
     for (Control* control : std::initializer_list<Control*>{
-             &ComboBoxWavePort, &ComboBoxSRate, &ComboBoxBSize, &ComboBoxRSize, &GroupBoxWave,
-             &RadioGroupWaveCallback, &EditSoundFile, &SpeedButtonSoundFile, &CheckBoxDSP}) {
+             &ComboBoxWavePort, &ComboBoxSRate, &ComboBoxBSize, &ComboBoxRSize, &ComboBoxEmulator,
+             &GroupBoxWave, &RadioGroupWaveCallback, &EditSoundFile, &SpeedButtonSoundFile,
+             &CheckBoxDSP}) {
         control->SetEnabled(wave);
     }
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "audio/YMF262.h"
 #include "config/PciPortScanner.h"
 #include "controls/Button.h"
 #include "controls/CheckBox.h"
@@ -40,6 +41,8 @@ struct PortConfig {
     uint32_t ioSRate = 11025;
     uint16_t ioBSize = 128;
     uint16_t ioRSize = 8;
+    // WAVE only: the emulation that renders the software chip.
+    EmulatorCore emulator = EmulatorCore::kAccurate;
     // Bit set of the optional windows and delivery modes (the kOption constants).
     uint32_t options = 0;
     // Wave file to record to for this run only; empty = none.
@@ -158,6 +161,9 @@ public:
                            {"2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "10",  "11", "12",
                             "16", "20", "24", "32", "40", "48", "56", "64", "128", "256"},
                            6};
+    Label LabelEmulator{"LabelEmulator", "Emulator"};
+    // In EmulatorCore order.
+    ComboBox ComboBoxEmulator{"ComboBoxEmulator", {"Accurate", "Fast"}, 0};
     Edit EditSoundFile{"EditSoundFile", kNoWaveFile};
     Button SpeedButtonSoundFile{"SpeedButtonSoundFile", "", "Wave file output"};
 

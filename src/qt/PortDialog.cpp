@@ -69,7 +69,8 @@ QGroupBox* MakeWaveGroup(QWidget* parent, TFormPort& form) {
     layout->addRow(MakeComboBox(group, form.ComboBoxWavePort));
     const std::pair<Label*, ComboBox*> fields[] = {{&form.LabelSRate, &form.ComboBoxSRate},
                                                    {&form.LabelBSize, &form.ComboBoxBSize},
-                                                   {&form.LabelRSize, &form.ComboBoxRSize}};
+                                                   {&form.LabelRSize, &form.ComboBoxRSize},
+                                                   {&form.LabelEmulator, &form.ComboBoxEmulator}};
     for (const auto& [label, box] : fields) {
         layout->addRow(MakeLabel(group, *label), MakeComboBox(group, *box));
     }

@@ -68,9 +68,10 @@ TEST_F(SessionStart, CancelOnFirstStartEndsWithoutWritingAnything) {
 }
 
 TEST_F(SessionStart, StoredWaveConfigurationSkipsTheDialogAndIsWrittenBack) {
-    WriteIni("studio.ini", "[VORPLINE]\nIOType=8\nIOPort=Line [2] Out\nIOSRate=48000\n"
-                           "IOBSize=256\nIORSize=4\nOptions=384\n; keep me\n[OTHER]\nx=1\n"
-                           "[LINE-(2)-OUT]\nMidi Device=Keys 20:0\n");
+    WriteIni("studio.ini",
+             "[VORPLINE]\nIOType=8\nIOPort=Line [2] Out\nIOSRate=48000\n"
+             "IOBSize=256\nIORSize=4\nOptions=384\nEmulator=fast\n; keep me\n[OTHER]\nx=1\n"
+             "[LINE-(2)-OUT]\nMidi Device=Keys 20:0\n");
     auto session = Make({"studio.ini"});
     session->Start();
     EXPECT_EQ(dialogs, 0);
@@ -92,6 +93,7 @@ TEST_F(SessionStart, StoredWaveConfigurationSkipsTheDialogAndIsWrittenBack) {
     EXPECT_EQ(ini.ReadString("VORPLINE", "IOType", ""), "8");
     EXPECT_EQ(ini.ReadString("VORPLINE", "Options", ""), "384");
     EXPECT_EQ(ini.ReadString("VORPLINE", "IOSRate", ""), "48000");
+    EXPECT_EQ(ini.ReadString("VORPLINE", "Emulator", ""), "Fast");
     EXPECT_EQ(ini.ReadString("line-(2)-out", "Main Preset", ""), "Default");
     EXPECT_EQ(ini.ReadString("LINE-(2)-OUT", "Bank", ""), "2");
     EXPECT_EQ(ini.ReadString("LINE-(2)-OUT", "Midi Device", ""), "Keys 20:0")

@@ -9,7 +9,8 @@
 namespace vorpline {
 namespace {
 
-class YMF262Test : public ::testing::Test {
+// Every test runs on both cores: they promise the same interface and the same sound.
+class YMF262Test : public ::testing::TestWithParam<EmulatorCore> {
 protected:
     void SetUp() override {
         ASSERT_EQ(chip.Init(1, YMF262::kClock, YMF262::kNativeRate), YMF262::kInitOk);
@@ -78,10 +79,10 @@ protected:
 
     static constexpr unsigned kFNumber = 580;
     static constexpr unsigned kBlock = 4;
-    YMF262 chip;
+    YMF262 chip{GetParam()};
 };
 
-TEST_F(YMF262Test, SinePatchSoundsAtTheProgrammedPitchOnBothSides) {
+TEST_P(YMF262Test, SinePatchSoundsAtTheProgrammedPitchOnBothSides) {
     ProgramSine(0, 0x30);
     EXPECT_EQ(Render(4096), std::vector<int16_t>(2 * 4096, 0)) << "sound before key-on";
 
@@ -99,7 +100,7 @@ TEST_F(YMF262Test, SinePatchSoundsAtTheProgrammedPitchOnBothSides) {
     EXPECT_NEAR(MeasureHz(out, 1, YMF262::kNativeRate), expected, 1.0);
 }
 
-TEST_F(YMF262Test, OutputBitsAndBankOneAddressingRouteTheSound) {
+TEST_P(YMF262Test, OutputBitsAndBankOneAddressingRouteTheSound) {
     ProgramSine(0, 0x10);
     KeyOn(0);
     std::vector<int16_t> out = Render(8192);
@@ -116,6 +117,10 @@ TEST_F(YMF262Test, OutputBitsAndBankOneAddressingRouteTheSound) {
     chip.ResetChip(0);
     EXPECT_EQ(Render(1024), std::vector<int16_t>(2 * 1024, 0));
 }
+
+INSTANTIATE_TEST_SUITE_P(Cores, YMF262Test,
+                         ::testing::Values(EmulatorCore::kAccurate, EmulatorCore::kFast),
+                         [](const auto& info) { return EmulatorCoreName(info.param); });
 
 TEST(YMF262InitTest, AcceptsOnlyOneChipAtTheNativeClockAndRate) {
     YMF262 chip;

@@ -92,6 +92,10 @@ TEST_F(PortDialogTest, UserActionsReachTheForm) {
         auto* rate = Find<QComboBox>(dialog, "ComboBoxSRate");
         QTest::keyClick(rate, Qt::Key_Down);
         EXPECT_EQ(form.ComboBoxSRate.Text(), "12000");
+        auto* emulator = Find<QComboBox>(dialog, "ComboBoxEmulator");
+        EXPECT_EQ(emulator->currentText(), "Accurate");
+        QTest::keyClick(emulator, Qt::Key_Down);
+        EXPECT_EQ(form.ComboBoxEmulator.Text(), "Fast");
 
         Find<QCheckBox>(dialog, "CheckBoxLFO")->click();
         EXPECT_TRUE(form.CheckBoxLFO.Checked());
@@ -112,6 +116,7 @@ TEST_F(PortDialogTest, UserActionsReachTheForm) {
     EXPECT_EQ(config.ioPort, "022A");
     EXPECT_EQ(config.ioKey, 150);
     EXPECT_EQ(config.ioSRate, 12000u);
+    EXPECT_EQ(config.emulator, EmulatorCore::kFast);
     EXPECT_EQ(config.options, kOptionLfo | kOptionCc);
 }
 
