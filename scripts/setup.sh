@@ -6,7 +6,7 @@ set -euo pipefail
 VORPLINE_PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config
     libadplug-dev libsoxr-dev libieee1284-3-dev librtaudio-dev librtmidi-dev libasound2-dev
-    jackd2 libjack-jackd2-dev jack-midi-clock sox
+    jackd2 libjack-jackd2-dev jack-midi-clock sox adplay
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-core
     xvfb xauth

@@ -16,6 +16,7 @@
 #include "engine/EmulatorBackend.h"
 #include "engine/OPL3.h"
 #include "files/RegisterLog.h"
+#include "files/VgmWriter.h"
 #include "files/WaveFileWriter.h"
 #include "midi/MessageHub.h"
 #include "midi/StandardMidiFile.h"
@@ -107,10 +108,16 @@ RenderResult MidiRenderer::Run() {
     instrument.PrepareOutput(config);
 
     WaveFileWriter wave;
-    wave.Open(options.wavePath, options.rate);
+    if (!options.wavePath.empty()) {
+        wave.Open(options.wavePath, options.rate);
+    }
     std::unique_ptr<RegisterLog> log;
     if (!options.regLogPath.empty()) {
         log = std::make_unique<RegisterLog>(options.regLogPath);
+    }
+    std::unique_ptr<VgmWriter> vgm;
+    if (!options.vgmPath.empty()) {
+        vgm = std::make_unique<VgmWriter>(options.vgmPath, YMF262::kNativeRate);
     }
     // The DSP stage works on the converted audio, as on the live output, just before the file.
     AudioProcessor* dsp = instrument.AudioStage();
@@ -118,6 +125,9 @@ RenderResult MidiRenderer::Run() {
     OfflineChip chip(
         options.rate,
         [&wave, dsp, &processed](const int16_t* frames, size_t count) {
+            if (!wave.IsOpen()) {
+                return;
+            }
             if (dsp == nullptr) {
                 wave.Append(frames, count);
                 return;
@@ -126,7 +136,7 @@ RenderResult MidiRenderer::Run() {
             dsp->Process(processed.data(), count);
             wave.Append(processed.data(), count);
         },
-        log.get());
+        log.get(), vgm.get());
     EmulatorBackend backend(chip);
     OPL3::Settings settings;
     settings.drumMode = (config.options & kOptionDrum) != 0;
@@ -211,6 +221,9 @@ RenderResult MidiRenderer::Run() {
     wave.Close();
     if (log) {
         log->Close();
+    }
+    if (vgm) {
+        vgm->Close(chip.ChipPosition());
     }
     progress.Done();
     return {chip.OutputFrame(), static_cast<double>(chip.ChipPosition()) / YMF262::kNativeRate};

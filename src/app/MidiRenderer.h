@@ -14,8 +14,9 @@ struct ToolPresetOption;
 
 struct RenderOptions {
     std::string midiPath;
-    std::string wavePath;
+    std::string wavePath;   // empty = no wave file
     std::string regLogPath; // empty = no register log
+    std::string vgmPath;    // empty = no VGM recording of the chip's register writes
     uint32_t rate = 44100;
     bool progress = true; // report on standard error for long songs
     // The synthesizer's configuration file; empty = the defaults of a first start.

@@ -66,6 +66,8 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
         };
         if (a == "--rate") {
             options.rate = ParseRate(value());
+        } else if (a == "--vgm") {
+            options.vgmPath = value();
         } else if (a == "--reglog") {
             options.regLogPath = value();
         } else if (a == "--ini") {
@@ -100,7 +102,14 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
         throw UsageError("expected a MIDI file and a wave file");
     }
     options.midiPath = files[0];
-    options.wavePath = files[1];
+    // "-" in place of the wave file: the VGM recording is the only output.
+    if (files[1] == "-") {
+        if (options.vgmPath.empty()) {
+            throw UsageError("OUT.wav may be \"-\" only with --vgm");
+        }
+    } else {
+        options.wavePath = files[1];
+    }
     // The panel's pictures beside the program, as for the desktop program; a render does not
     // show them, so their absence is fine.
     std::error_code error;
@@ -116,7 +125,7 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
 
 std::string RenderUsage(const std::string& invocation) {
     return "Usage: " + invocation +
-           " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--ini FILE]\n"
+           " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--vgm FILE] [--ini FILE]\n"
            "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--cc NAME]\n"
            "       [--lfo NAME] [--seq NAME] [--bend NAME] [--kit NAME]\n"
            "       [--performance NAME] [--tempo BPM] [--quiet]\n"
@@ -124,6 +133,9 @@ std::string RenderUsage(const std::string& invocation) {
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
            "  --reglog FILE  write every register write: <frame> <register> <value>\n"
+           "  --vgm FILE     record every register write that reaches the chip as a VGM\n"
+           "                 file (YMF262, 44100 Hz samples, no loop) beside OUT.wav;\n"
+           "                 give \"-\" for OUT.wav to write only the VGM file\n"
            "  --ini FILE     take the synthesizer's configuration from FILE: its options\n"
            "                 (such as the drum kit) and the settings kept for its output\n"
            "  --bank BANK    the bank of --preset: 2op, 4op or 6op (default 6op)\n"

@@ -5,11 +5,12 @@
 #include <stdexcept>
 
 #include "files/RegisterLog.h"
+#include "files/VgmWriter.h"
 
 namespace vorpline {
 
-OfflineChip::OfflineChip(uint32_t outputRate, Sink sink, RegisterLog* log)
-    : outputRate(outputRate), log(log),
+OfflineChip::OfflineChip(uint32_t outputRate, Sink sink, RegisterLog* log, VgmWriter* vgm)
+    : outputRate(outputRate), log(log), vgm(vgm),
       conversion(YMF262::kNativeRate, outputRate, std::move(sink)), chipBlock(2 * kBlockFrames) {
     if (emulator.Init(1, YMF262::kClock, YMF262::kNativeRate) != YMF262::kInitOk) {
         throw std::runtime_error("Failed to init YMF262.DLL");
@@ -28,8 +29,13 @@ uint64_t OfflineChip::OutputFrame() const {
 void OfflineChip::Write(uint8_t port, uint8_t value) {
     if ((port & 1) == 0) {
         latchedRegister = static_cast<uint16_t>((port & 2 ? 0x100 : 0) | value);
-    } else if (log != nullptr) {
-        log->Log(OutputFrame(), latchedRegister, value);
+    } else {
+        if (log != nullptr) {
+            log->Log(OutputFrame(), latchedRegister, value);
+        }
+        if (vgm != nullptr) {
+            vgm->Write(position, latchedRegister, value);
+        }
     }
     emulator.Write(0, port, value);
 }

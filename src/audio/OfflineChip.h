@@ -10,6 +10,7 @@
 namespace vorpline {
 
 class RegisterLog;
+class VgmWriter;
 
 // The software chip played faster than real time: register writes go straight into the
 // emulator between rendered blocks, and the audio is rendered on demand at the chip's own
@@ -18,12 +19,14 @@ class RegisterLog;
 //
 // Time is counted in chip frames (49716 per second). A write made when the chip has rendered
 // c frames is heard from output frame ceil(c * outputRate / 49716), which is the frame the
-// register log stamps it with. Single thread.
+// register log stamps it with. A VGM recording gets each write at chip frame c, converted to
+// its own samples. Single thread.
 class OfflineChip : public EmulatorPort {
 public:
     using Sink = std::function<void(const int16_t* frames, size_t frameCount)>;
 
-    OfflineChip(uint32_t outputRate, Sink sink, RegisterLog* log = nullptr);
+    OfflineChip(uint32_t outputRate, Sink sink, RegisterLog* log = nullptr,
+                VgmWriter* vgm = nullptr);
 
     static uint64_t ChipFrameAt(double seconds);
 
@@ -50,6 +53,7 @@ private:
 
     uint32_t outputRate;
     RegisterLog* log;
+    VgmWriter* vgm;
     YMF262 emulator;
     ConversionThread conversion;
     uint16_t latchedRegister = 0;

@@ -12,8 +12,10 @@ namespace vorpline {
 enum class EmulatorCore {
     // Nuked OPL3: reproduces the chip cycle by cycle, envelopes and rounding included.
     kAccurate,
-    // The DOSBox core: floating-point envelopes and block-wise rendering, several times
-    // cheaper, close to the chip by ear but not sample for sample.
+    // The DOSBox core: floating-point envelopes and block-wise rendering, close to the chip by
+    // ear but not sample for sample. It skips silent operators, so its cost follows the voices
+    // that sound: about a twentieth of the accurate core's for one voice, three quarters of it
+    // with all eighteen channels sounding (the accurate core always costs the same).
     kFast,
 };
 
