@@ -72,6 +72,7 @@ PortConfig RenderConfig(const RenderOptions& options, const IniFile& ini) {
     }
     config.ioType = kTypeWAVE;
     config.ioSRate = options.rate;
+    config.emulator = options.core.value_or(config.emulator);
     if (!options.dsp.empty()) {
         config.options |= kOptionDsp;
     }
@@ -136,7 +137,7 @@ RenderResult MidiRenderer::Run() {
             dsp->Process(processed.data(), count);
             wave.Append(processed.data(), count);
         },
-        log.get(), vgm.get());
+        log.get(), vgm.get(), config.emulator);
     EmulatorBackend backend(chip);
     OPL3::Settings settings;
     settings.drumMode = (config.options & kOptionDrum) != 0;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "audio/YMF262.h"
 #include "engine/PatchRecord.h"
 
 namespace vorpline {
@@ -39,6 +40,9 @@ struct RenderOptions {
     // The clock's tempo in beats per minute (1..999) with its internal timer as the source;
     // 0 = as the configuration has it (100 BPM by default).
     int tempo = 0;
+    // The emulation that renders the chip; none = as the configuration has it (accurate by
+    // default).
+    std::optional<EmulatorCore> core;
 };
 
 struct RenderResult {

@@ -76,6 +76,12 @@ RenderOptions ParseOptions(const std::vector<std::string>& args) {
             options.bank = ParseBank(value());
         } else if (a == "--preset") {
             options.preset = value();
+        } else if (a == "--core") {
+            const std::string& text = value();
+            options.core = ParseEmulatorCore(text);
+            if (!options.core) {
+                throw UsageError("--core wants accurate or fast, not \"" + text + "\"");
+            }
         } else if (a == "--dsp") {
             options.dsp = value();
             if (!TFormDSP(options.rate).ApplySettings(options.dsp)) {
@@ -128,7 +134,7 @@ std::string RenderUsage(const std::string& invocation) {
            " IN.mid OUT.wav [--rate HZ] [--reglog FILE] [--vgm FILE] [--ini FILE]\n"
            "       [--bank BANK] [--preset NAME] [--dsp a,b,c,d,e,f,g,h,i] [--cc NAME]\n"
            "       [--lfo NAME] [--seq NAME] [--bend NAME] [--kit NAME]\n"
-           "       [--performance NAME] [--tempo BPM] [--quiet]\n"
+           "       [--performance NAME] [--tempo BPM] [--core CORE] [--quiet]\n"
            "  Plays a Standard MIDI File (format 0 or 1) through the synthesizer and the\n"
            "  software OPL3 and writes a 16-bit stereo wave file.\n"
            "  --rate HZ      sample rate of OUT.wav (default 44100)\n"
@@ -158,6 +164,8 @@ std::string RenderUsage(const std::string& invocation) {
            "  --performance NAME  the whole instrument as performance NAME sets it (vpx/,\n"
            "                 or a .vpx file): preset, LFOs, sequence, map, bend, kit, tempo\n"
            "  --tempo BPM    the clock's tempo, 24 ticks per quarter note (default 100)\n"
+           "  --core CORE    the chip emulation: accurate (cycle-exact) or fast (cheaper,\n"
+           "                 close by ear); default: the configuration's, else accurate\n"
            "  --quiet        no progress report\n";
 }
 

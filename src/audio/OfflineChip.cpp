@@ -9,8 +9,9 @@
 
 namespace vorpline {
 
-OfflineChip::OfflineChip(uint32_t outputRate, Sink sink, RegisterLog* log, VgmWriter* vgm)
-    : outputRate(outputRate), log(log), vgm(vgm),
+OfflineChip::OfflineChip(uint32_t outputRate, Sink sink, RegisterLog* log, VgmWriter* vgm,
+                         EmulatorCore core)
+    : outputRate(outputRate), log(log), vgm(vgm), emulator(core),
       conversion(YMF262::kNativeRate, outputRate, std::move(sink)), chipBlock(2 * kBlockFrames) {
     if (emulator.Init(1, YMF262::kClock, YMF262::kNativeRate) != YMF262::kInitOk) {
         throw std::runtime_error("Failed to init YMF262.DLL");

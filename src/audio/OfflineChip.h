@@ -26,7 +26,7 @@ public:
     using Sink = std::function<void(const int16_t* frames, size_t frameCount)>;
 
     OfflineChip(uint32_t outputRate, Sink sink, RegisterLog* log = nullptr,
-                VgmWriter* vgm = nullptr);
+                VgmWriter* vgm = nullptr, EmulatorCore core = EmulatorCore::kAccurate);
 
     static uint64_t ChipFrameAt(double seconds);
 

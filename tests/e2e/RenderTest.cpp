@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <regex>
 #include <sstream>
+#include <utility>
 
 #include "app/MidiRenderer.h"
 #include "files/WaveFileReader.h"
@@ -88,6 +89,19 @@ TEST(RenderProgram, DefaultPatchRendersNotesWhereTheyAreAndLogsEveryWrite) {
     ASSERT_EQ(again.exitCode, 0) << again.output;
     EXPECT_EQ(TempDir::Read(dir.File("out.wav")), TempDir::Read(dir.File("again.wav")));
     EXPECT_EQ(TempDir::Read(dir.File("log")), TempDir::Read(dir.File("again.log")));
+
+    // The fast core gets the same writes at the same frames and sounds the same notes, with
+    // samples of its own.
+    auto fast =
+        RunProgram(VORPLINE_RENDER_EXE, {dir.File("song.mid"), dir.File("fast.wav"), "--reglog",
+                                         dir.File("fast.log"), "--quiet", "--core", "fast"});
+    ASSERT_EQ(fast.exitCode, 0) << fast.output;
+    EXPECT_EQ(TempDir::Read(dir.File("log")), TempDir::Read(dir.File("fast.log")));
+    EXPECT_NE(TempDir::Read(dir.File("out.wav")), TempDir::Read(dir.File("fast.wav")));
+    auto fastWave = WaveFileReader::Load(dir.File("fast.wav"));
+    StereoSignal f{fastWave.Samples(), fastWave.SampleRate()};
+    EXPECT_LE(f.Peak(0.0, 0.499), 8);
+    EXPECT_GT(f.Peak(0.5, 0.52), 1000);
 }
 
 TEST(RenderProgram, BadInputIsAClearErrorAndWritesNothing) {
@@ -103,6 +117,7 @@ TEST(RenderProgram, BadInputIsAClearErrorAndWritesNothing) {
         {{dir.File("cut.mid"), dir.File("x.wav")}, 1, "cut.mid"},
         {{dir.File("none.mid"), dir.File("x.wav")}, 1, "none.mid"},
         {{dir.File("song.mid"), dir.File("x.wav"), "--rate", "44k"}, 2, "--rate"},
+        {{dir.File("song.mid"), dir.File("x.wav"), "--core", "turbo"}, 2, "--core"},
         {{dir.File("song.mid"), "/nonexistent/x.wav"}, 1, "Failed to create wave output file"},
         {{"--help"}, 0, "--reglog"},
     };
@@ -115,15 +130,16 @@ TEST(RenderProgram, BadInputIsAClearErrorAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.wav")));
 }
 
-class RenderPitch : public ::testing::TestWithParam<uint32_t> {};
+class RenderPitch : public ::testing::TestWithParam<std::pair<uint32_t, EmulatorCore>> {};
 
-TEST_P(RenderPitch, SustainedA4IsFourHundredFortyHertzAtAnyRate) {
+TEST_P(RenderPitch, SustainedA4IsFourHundredFortyHertzAtAnyRateOnEitherCore) {
     TempDir dir;
     Save(dir.File("a4.mid"), File(0, 480, {Track({{480, {0x90, 69, 127}}, {960, {0x80, 69, 0}}})}));
     RenderOptions options;
     options.midiPath = dir.File("a4.mid");
     options.wavePath = dir.File("a4.wav");
-    options.rate = GetParam();
+    options.rate = GetParam().first;
+    options.core = GetParam().second;
     options.progress = false;
     MidiRenderer renderer(options);
     auto [patch, ext] = SustainedSine();
@@ -131,7 +147,7 @@ TEST_P(RenderPitch, SustainedA4IsFourHundredFortyHertzAtAnyRate) {
     renderer.Run();
 
     auto wave = WaveFileReader::Load(dir.File("a4.wav"));
-    ASSERT_EQ(wave.SampleRate(), GetParam());
+    ASSERT_EQ(wave.SampleRate(), GetParam().first);
     StereoSignal s{wave.Samples(), wave.SampleRate()};
     EXPECT_LE(s.Peak(0.0, 0.49), 8);
     EXPECT_GT(s.Peak(0.6, 1.4), 8000);
@@ -143,7 +159,12 @@ TEST_P(RenderPitch, SustainedA4IsFourHundredFortyHertzAtAnyRate) {
     EXPECT_LT(end, 1.5 + 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rates, RenderPitch, ::testing::Values(44100u, 11025u, 96000u));
+INSTANTIATE_TEST_SUITE_P(Rates, RenderPitch,
+                         ::testing::Values(std::pair{44100u, EmulatorCore::kAccurate},
+                                           std::pair{11025u, EmulatorCore::kAccurate},
+                                           std::pair{96000u, EmulatorCore::kAccurate},
+                                           std::pair{44100u, EmulatorCore::kFast},
+                                           std::pair{11025u, EmulatorCore::kFast}));
 
 TEST(RenderProgram, DspStageShapesTheRender) {
     TempDir dir;
