@@ -2,6 +2,7 @@
 // NUM_CHANNELS, ...) and a file-scope variable that must not leak into the rest of the program.
 #include <atomic>
 #include <new>
+#include <thread>
 
 #include "audio/OplCore.h"
 #include "audio/YMF262.h"
@@ -21,15 +22,14 @@ std::atomic_flag libraryBusy = ATOMIC_FLAG_INIT;
 
 class LibraryTurn {
 public:
+    // Uncontended (the only case with a single fast chip) this is one atomic exchange, no
+    // system call, so the audio thread may take its turn too.
     LibraryTurn() {
         while (libraryBusy.test_and_set(std::memory_order_acquire)) {
-            libraryBusy.wait(true, std::memory_order_relaxed);
+            std::this_thread::yield();
         }
     }
-    ~LibraryTurn() {
-        libraryBusy.clear(std::memory_order_release);
-        libraryBusy.notify_one();
-    }
+    ~LibraryTurn() { libraryBusy.clear(std::memory_order_release); }
     LibraryTurn(const LibraryTurn&) = delete;
     LibraryTurn& operator=(const LibraryTurn&) = delete;
 };
