@@ -2,10 +2,11 @@
 //
 //   ./build-test/vorpline_bench --benchmark_filter='Render|Raw'
 //
-// BM_FullRenderPath / BM_RawEmulator/Accurate is the cost of everything around the chip
+// BM_FullRenderPath / BM_RawEmulator/Accurate/6 is the cost of everything around the chip
 // (engine, resampling to 44100 Hz, wave file); all render one second of all 18 channels
 // sounding and are timed on the wall clock, since the conversion runs beside the chip on a
-// second thread. BM_RawEmulator/Accurate / BM_RawEmulator/Fast is what the fast core saves.
+// second thread. BM_RawEmulator/Accurate/N / BM_RawEmulator/Fast/N is what the fast core saves
+// with N notes held on each part.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -71,9 +72,10 @@ void BM_FullRenderPath(benchmark::State& state) {
 BENCHMARK(BM_FullRenderPath)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RawEmulator(benchmark::State& state, EmulatorCore core) {
-    // The same sound programmed straight into the emulator.
+    // The same sound programmed straight into the emulator: the argument is the notes held on
+    // each part, 6 = all 18 channels, 1 = one voice of each part.
     RenderRig registers; // only for its register image
-    for (int v = 0; v < 6; ++v) {
+    for (int v = 0; v < state.range(0); ++v) {
         registers.pitch.NoteOn(0, static_cast<uint8_t>(48 + 2 * v), 100);
         registers.pitch.NoteOn(1, static_cast<uint8_t>(48 + 2 * v), 100);
     }
@@ -95,9 +97,13 @@ void BM_RawEmulator(benchmark::State& state, EmulatorCore core) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kSecond));
 }
 BENCHMARK_CAPTURE(BM_RawEmulator, Accurate, EmulatorCore::kAccurate)
+    ->Arg(6)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_RawEmulator, Fast, EmulatorCore::kFast)
+    ->Arg(6)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -14,8 +14,8 @@ enum class EmulatorCore {
     kAccurate,
     // The DOSBox core: floating-point envelopes and block-wise rendering, close to the chip by
     // ear but not sample for sample. It skips silent operators, so its cost follows the voices
-    // that sound: about a twentieth of the accurate core's for one voice, three quarters of it
-    // with all eighteen channels sounding (the accurate core always costs the same).
+    // that sound: about a twentieth of the accurate core's for one channel, a sixth for six,
+    // three quarters for all eighteen (the accurate core always costs the same).
     kFast,
 };
 
