@@ -10,6 +10,8 @@ VORPLINE_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-core
     xvfb xauth
+    # The Linux OPL3 instrument banks (/usr/share/sounds/opl3) the bank import is tested on.
+    alsa-tools
 )
 # The test command also fuzzes every reader of outside files with clang's libFuzzer.
 VORPLINE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
