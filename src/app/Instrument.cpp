@@ -2,6 +2,7 @@
 
 #include "app/PerformanceTargets.h"
 #include "engine/PitchControl.h"
+#include "files/VgmRecordingBackend.h"
 #include "midi/MessageHub.h"
 #include "platform/IniFile.h"
 
@@ -18,7 +19,8 @@ Instrument::~Instrument() = default;
 
 void Instrument::MakeTools(ToolStage stage) {
     tools.Create(stage, ToolContext{config, setup.presetRoot, *setup.timers, main, presets, tools,
-                                    engine.get(), hub.get(), pitch.get(), setup.midiOutputs});
+                                    engine.get(), hub.get(), pitch.get(), setup.midiOutputs,
+                                    recording ? &recording->Recorder() : nullptr});
     if (hub) {
         tools.ConnectPeers(hub->peers);
     }
@@ -31,7 +33,10 @@ void Instrument::PrepareOutput(const PortConfig& configuration) {
 
 void Instrument::BuildEngine(ChipBackend& backend, const OPL3::Settings& settings) {
     MakeTools(ToolStage::BeforeEngine);
-    engine = std::make_unique<OPL3>(backend, *setup.timers, settings, tools.Bender());
+    TimerService* timers = setup.timers;
+    recording =
+        std::make_unique<VgmRecordingBackend>(backend, [timers] { return timers->NowMs(); });
+    engine = std::make_unique<OPL3>(*recording, *setup.timers, settings, tools.Bender());
     pitch = std::make_unique<PitchControl>(*engine);
     main.AttachEngine(*engine, *pitch);
     presets.AttachEngine(*engine, *pitch);

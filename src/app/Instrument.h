@@ -19,6 +19,7 @@ class IniFile;
 class MessageHub;
 class MidiOutPortSystem;
 class PitchControl;
+class VgmRecordingBackend;
 class TimerService;
 
 // The synthesizer without its output: the synth panel with its presets, the engine with pitch
@@ -84,6 +85,9 @@ private:
     PortConfig config;
     TFormMain main;
     MainPresets presets;
+    // Between the engine and the output's backend, so the monitor's record button takes down
+    // whatever reaches the chip, whichever road that is. Outlives the engine.
+    std::unique_ptr<VgmRecordingBackend> recording;
     std::unique_ptr<OPL3> engine;
     std::unique_ptr<PitchControl> pitch;
     std::unique_ptr<MessageHub> hub;

@@ -3,6 +3,7 @@
 #include "app/ToolRegistry.h"
 #include "config/OutputConfig.h"
 #include "dsp/TFormDSP.h"
+#include "engine/OPL3.h"
 #include "engine/PitchControl.h"
 #include "midi/HubPoster.h"
 #include "midi/MidiPortSystem.h"
@@ -15,6 +16,7 @@
 #include "presets/TFormDrum.h"
 #include "presets/TFormKBD.h"
 #include "ui/TFormMain.h"
+#include "ui/TFormMonitor.h"
 #include "ui/UiService.h"
 
 namespace vorpline {
@@ -124,6 +126,18 @@ std::unique_ptr<ToolWindow> MakeClock(const ToolContext& context) {
                                      std::vector<ClockFollower*>{lfo, seq}, lfo);
 }
 
+// Every output has the monitor: it reads the engine's copy of the registers, so it costs
+// nothing while hidden and works for hardware as for the software chip.
+bool Always(const PortConfig& /*config*/) {
+    return true;
+}
+
+std::unique_ptr<ToolWindow> MakeMonitor(const ToolContext& context) {
+    OPL3* engine = context.engine;
+    return std::make_unique<TFormMonitor>(
+        [engine](uint16_t reg) { return engine->ReadRegister(reg); }, context.recorder);
+}
+
 constexpr ToolKind kCatalog[] = {
     {ToolId::Dsp, ToolStage::BeforeOutput, &MainPanels::ButtonDSP, 80, WantsDsp, MakeDsp},
     {ToolId::Bend, ToolStage::BeforeEngine, &MainPanels::ButtonBend, 60, WantsOption<kOptionBend>,
@@ -136,6 +150,7 @@ constexpr ToolKind kCatalog[] = {
     {ToolId::Clock, ToolStage::WithEngine, &MainPanels::ButtonRT, 40, WantsClock, MakeClock},
     {ToolId::Drum, ToolStage::WithEngine, &MainPanels::ButtonDrum, 50, WantsOption<kOptionDrum>,
      MakeDrum},
+    {ToolId::Monitor, ToolStage::WithEngine, &MainPanels::ButtonMon, 90, Always, MakeMonitor},
     {ToolId::Kbd, ToolStage::WithInput, &MainPanels::ButtonKbd, 10, WantsOption<kOptionKbd>,
      MakeKbd},
 };

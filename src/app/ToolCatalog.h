@@ -18,9 +18,10 @@ class OPL3;
 class TFormMain;
 class TimerService;
 class ToolRegistry;
+class VgmRecorder;
 
 // The tool windows this program has.
-enum class ToolId { Dsp, Bend, Kbd, Cc, Lfo, Seq, Clock, Drum };
+enum class ToolId { Dsp, Bend, Kbd, Cc, Lfo, Seq, Clock, Drum, Monitor };
 
 // The moment of start-up a window is made at: what it works with must exist by then.
 enum class ToolStage {
@@ -45,6 +46,8 @@ struct ToolContext {
     PitchControl* pitch = nullptr;
     // Null: the program reaches no MIDI output (renders, tests).
     MidiOutPortSystem* midiOutputs = nullptr;
+    // Records what reaches the chip; null before the engine.
+    VgmRecorder* recorder = nullptr;
 };
 
 // One tool window: when it exists, when it is made, the button that shows it, how it is made.

@@ -13,6 +13,13 @@ public:
         : Control(std::move(name)), caption(std::move(caption)), hint(std::move(hint)) {}
 
     const std::string& Caption() const { return caption; }
+    // For buttons that name what they do next ("Record", then "Stop"); observers hear it.
+    void SetCaption(const std::string& value) {
+        if (value != caption) {
+            caption = value;
+            Changed();
+        }
+    }
     const std::string& Hint() const { return hint; }
     void Click() {
         if (Enabled()) {

@@ -17,7 +17,9 @@
 #include "qt/DspWindow.h"
 #include "qt/KeyboardWindow.h"
 #include "qt/LfoWindow.h"
+#include "qt/MonitorWindow.h"
 #include "qt/SeqWindow.h"
+#include "ui/TFormMonitor.h"
 #include "ui/ToolWindow.h"
 
 namespace vorpline {
@@ -36,9 +38,11 @@ std::unique_ptr<QWidget> ViewOf(ToolWindow& window, QWidget* parent) {
 }
 
 constexpr ViewMaker kViews[] = {
-    ViewOf<TFormDSP, DspWindow>,   ViewOf<TFormKBD, KeyboardWindow>, ViewOf<TFormCc, CcWindow>,
-    ViewOf<TFormRT, ClockWindow>,  ViewOf<TFormLFO, LfoWindow>,      ViewOf<TFormSeq, SeqWindow>,
-    ViewOf<TFormBend, BendWindow>, ViewOf<TFormDrum, DrumWindow>,
+    ViewOf<TFormDSP, DspWindow>,         ViewOf<TFormKBD, KeyboardWindow>,
+    ViewOf<TFormCc, CcWindow>,           ViewOf<TFormRT, ClockWindow>,
+    ViewOf<TFormLFO, LfoWindow>,         ViewOf<TFormSeq, SeqWindow>,
+    ViewOf<TFormBend, BendWindow>,       ViewOf<TFormDrum, DrumWindow>,
+    ViewOf<TFormMonitor, MonitorWindow>,
 };
 
 } // namespace

@@ -147,7 +147,7 @@ MainPanels::MainPanels()
       ButtonBend("ButtonBend", "Bend"), ButtonKbd("ButtonKbd", "Key."),
       ButtonRT("ButtonRT", "Clock"), ButtonCc("ButtonCc", "CC"), ButtonSeq("ButtonSeq", "Seq."),
       ButtonLFO("ButtonLFO", "LFO"), ButtonDrum("ButtonDrum", "Drum"),
-      ButtonDSP("ButtonDSP", "DSP"),
+      ButtonDSP("ButtonDSP", "DSP"), ButtonMon("ButtonMon", "Mon."),
 
       FrameOp1(0, "FrameOp1"), FrameOp4(1, "FrameOp4"), FrameOp7(2, "FrameOp7"),
       FrameOp10(3, "FrameOp10"), FrameOp13(4, "FrameOp13"),
@@ -205,9 +205,9 @@ PartPanel MainPanels::Panel(int part) {
             LabelP56};
 }
 
-std::array<Button*, 8> MainPanels::ModuleButtons() {
-    return {&ButtonBend, &ButtonKbd, &ButtonRT,   &ButtonCc,
-            &ButtonSeq,  &ButtonLFO, &ButtonDrum, &ButtonDSP};
+std::array<Button*, 9> MainPanels::ModuleButtons() {
+    return {&ButtonBend, &ButtonKbd,  &ButtonRT,  &ButtonCc, &ButtonSeq,
+            &ButtonLFO,  &ButtonDrum, &ButtonDSP, &ButtonMon};
 }
 
 } // namespace vorpline

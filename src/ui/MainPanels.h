@@ -127,6 +127,8 @@ public:
     Button ButtonLFO;
     Button ButtonDrum;
     Button ButtonDSP;
+    // The register monitor, which every run has.
+    Button ButtonMon;
 
     // Operators 1 to 6.
     TFrameOp FrameOp1;
@@ -139,7 +141,7 @@ public:
     const std::array<TFrameOp*, 6> FrameOps;
 
     PartPanel Panel(int part);
-    std::array<Button*, 8> ModuleButtons();
+    std::array<Button*, 9> ModuleButtons();
 
     // Typing in a tuning box has ended (Enter, or the box lost the focus): the box shows the
     // value in use in its usual form, so "abc" becomes "0 cents" and "+050" "+50". While the
