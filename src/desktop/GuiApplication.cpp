@@ -12,13 +12,14 @@
 
 #include "app/Session.h"
 #include "audio/RtAudioBackend.h"
-#include "midi/RtMidiOutPortSystem.h"
 #include "desktop/MainThreadPoster.h"
+#include "midi/RtMidiOutPortSystem.h"
 #include "platform/RealTimerService.h"
 #include "presets/PresetWindow.h"
 #include "qt/Guarded.h"
 #include "qt/InfoDialog.h"
 #include "qt/MainWindowView.h"
+#include "qt/PerfDialog.h"
 #include "qt/PortDialog.h"
 #include "qt/QtConfirmService.h"
 #include "qt/ToolViews.h"
@@ -73,6 +74,9 @@ int RunGui(int argc, char** argv, const std::string& executablePath,
     MainWindowView window(session->Main());
     QtConfirmService confirm(&window);
     session->Presets().SetConfirmService(&confirm);
+    session->Presets().openBankDialog = [&window](const FileRequest& request) {
+        return ChooseOpenFile(request, &window);
+    };
     // Each tool window of this run gets its view; the module buttons show and hide them.
     std::vector<std::unique_ptr<QWidget>> toolViews;
     for (const ToolRegistry::Entry& entry : session->Tools().Entries()) {

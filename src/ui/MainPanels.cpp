@@ -116,6 +116,7 @@ MainPanels::MainPanels()
       ButtonSavePreset("ButtonSavePreset", "Save"), ButtonReset("ButtonReset", "Reset"),
       ButtonDefault("ButtonDefault", "Default"), ButtonDelete("ButtonDelete", "Delete"),
       ButtonPerf("ButtonPerf", "Perf."), ButtonParam("ButtonParam", "Param"),
+      ButtonImportBank("ButtonImportBank", "Import bank..."),
 
       ComboBoxFB("ComboBoxFB", kFeedbackItems, 0),
       ComboBoxTR1("ComboBoxTR1", kPartTuningItems, 11, true), LabelOP1("LabelOP1", "Output"),

@@ -81,6 +81,7 @@ public:
     Button ButtonDelete;
     Button ButtonPerf;
     Button ButtonParam;
+    Button ButtonImportBank;
 
     // "PanelLeft": part "1234".
     ComboBox ComboBoxFB;

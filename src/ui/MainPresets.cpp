@@ -5,8 +5,11 @@
 #include "engine/OPL3.h"
 #include "engine/PitchControl.h"
 #include "midi/ControllerState.h"
+#include "platform/FileBytes.h"
 #include "platform/IniFile.h"
+#include "presets/BankImport.h"
 #include "presets/TFormParam.h"
+#include "ui/ConfirmService.h"
 #include "ui/PatchControls.h"
 #include "ui/TFormMain.h"
 #include "ui/UiService.h"
@@ -63,6 +66,7 @@ MainPresets::MainPresets(TFormMain& form, std::filesystem::path presetRoot)
               [&form](const std::string& message) { form.ShowInfo(message, "Error"); }, nullptr}) {
     form.ComboBoxBank.onChange = [this] { ComboBoxBankChange(); };
     form.ButtonParam.onClick = [this] { ButtonParamClick(); };
+    form.ButtonImportBank.onClick = [this] { ButtonImportBankClick(); };
 }
 
 void MainPresets::AttachEngine(OPL3& engine, PitchControl& pitchControl) {
@@ -257,6 +261,64 @@ void MainPresets::ApplyDefaultSettings() {
         Select(p.priority, kPriorityLast);
     }
     form.ApplyDefaultOperators();
+}
+
+} // namespace vorpline
+
+namespace vorpline {
+
+void MainPresets::ButtonImportBankClick() {
+    if (!openBankDialog) {
+        return;
+    }
+    FileRequest request;
+    request.title = "Import bank";
+    request.filter = "OPL3 instrument banks|*.sb;*.o3|All files|*";
+    const auto chosen = openBankDialog(request);
+    if (!chosen) {
+        return;
+    }
+    // Two bytes more than the largest bank tell an over-long file.
+    const FileBytes read = ReadFileBytes(*chosen, 128 * 60 + 2);
+    ParsedBank bank;
+    if (read) {
+        bank = ParseBank(read.bytes);
+    } else {
+        bank.problem = read.error;
+    }
+    const BankImportResult result =
+        ImportBank(sbi.Root(), bank, std::nullopt, [this](const std::vector<std::string>& names) {
+            std::string message = std::to_string(names.size()) + " presets exist already:";
+            for (size_t i = 0; i < names.size() && i < 8; ++i) {
+                message += "\n" + names[i];
+            }
+            if (names.size() > 8) {
+                message += "\n...";
+            }
+            return confirm != nullptr &&
+                   confirm->Confirm(message + "\nReplace them?", form.ApplicationTitle());
+        });
+    if (!result.problem.empty()) {
+        form.ShowInfo("Cannot import " + std::filesystem::path(*chosen).filename().string() + ": " +
+                          result.problem,
+                      "Error");
+        return;
+    }
+    if (result.cancelled) {
+        return;
+    }
+    int counts[2] = {0, 0};
+    bool selectedBank = false;
+    for (const ImportedPreset& p : result.presets) {
+        ++counts[p.folder == "4op" ? 1 : 0];
+        selectedBank = selectedBank || p.folder == BankFolder();
+    }
+    if (selectedBank) {
+        RebuildList();
+    }
+    form.ShowInfo("Imported " + std::to_string(counts[0]) + " presets into 2op and " +
+                      std::to_string(counts[1]) + " into 4op.",
+                  "Information");
 }
 
 } // namespace vorpline

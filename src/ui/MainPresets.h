@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "controls/FileDialog.h"
 #include "presets/PresetWindow.h"
 #include "presets/TSbi.h"
 #include "ui/PresetParameters.h"
@@ -37,7 +38,12 @@ public:
     void AttachEngine(OPL3& engine, PitchControl& pitchControl);
     // The message hub's controller state, home of the modulation ranges and portamento times.
     void AttachControllers(ControllerState& state) { controllers = &state; }
-    void SetConfirmService(ConfirmService* service) { window.SetConfirmService(service); }
+    void SetConfirmService(ConfirmService* service) {
+        confirm = service;
+        window.SetConfirmService(service);
+    }
+    // Chooses the bank file for ButtonImportBank; the view supplies it, tests replace it.
+    OpenFileService openBankDialog;
 
     // The values of the parameter dialog and the RPN controllers, gathered from where they
     // live (bend ranges in the pitch control, modulation ranges and portamento times in the
@@ -79,6 +85,10 @@ public:
     // The parameter dialog over the values as they are now; afterwards, whichever button closed
     // it, the engine hears the portamento times and legato flags again.
     void ButtonParamClick();
+    // Imports a whole instrument bank file (.sb, .o3) as presets of the 2op and 4op banks,
+    // replacing existing presets only after the user's OK; says in the information window what
+    // it did, and lists the new presets when the selected bank received some.
+    void ButtonImportBankClick();
 
 private:
     bool ReadWith(const std::function<bool(PatchRecord&, PatchExt&)>& reader);
@@ -94,6 +104,7 @@ private:
     OPL3* chip = nullptr;
     PitchControl* pitch = nullptr;
     ControllerState* controllers = nullptr;
+    ConfirmService* confirm = nullptr;
     PresetParameters params;
 };
 

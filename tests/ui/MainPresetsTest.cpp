@@ -244,5 +244,44 @@ TEST_F(MainPresetsTest, StartUpSelectsTheStoredBankAndPreset) {
     EXPECT_EQ(form.ComboBoxBank.Text(), "6op 1-6") << "a bank that does not exist";
 }
 
+// A bank of one 4-operator and one 2-operator instrument lands in both banks; the list of the
+// selected bank shows it at once, and a second import replaces only after the user's OK.
+TEST_F(MainPresetsTest, ImportBankFillsBothBanks) {
+    std::vector<uint8_t> bank(120, 0);
+    for (size_t r = 0; r < 2; ++r) {
+        std::copy_n(r == 0 ? "4OP\x1a"
+                             "Lead"
+                           : "2OP\x1a"
+                             "Bass",
+                    8, bank.begin() + 60 * r);
+        bank[60 * r + 40] = static_cast<uint8_t>(0xA1 + r); // attack/decay of the first operator
+    }
+    const fs::path good = root.path / "two.o3";
+    const fs::path cut = root.path / "cut.o3";
+    std::ofstream(good, std::ios::binary).write(reinterpret_cast<const char*>(bank.data()), 120);
+    std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(bank.data()), 100);
+    form.ComboBoxBank.UserSelect(1);
+    struct Step {
+        fs::path file;
+        const char* shown;
+        size_t asked;
+    };
+    for (const Step& step : {Step{cut, "Cannot import cut.o3: record 2 is cut short", 0},
+                             Step{good, "Imported 1 presets into 2op and 1 into 4op.", 0},
+                             Step{good, "Imported 1 presets into 2op and 1 into 4op.", 1}}) {
+        presets.openBankDialog = [&](const FileRequest&) { return step.file.string(); };
+        answers.shown.clear();
+        form.ButtonImportBank.Click();
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].rfind(step.shown, 0), 0u) << answers.shown[0];
+        EXPECT_EQ(answers.asked.size(), step.asked);
+    }
+    EXPECT_THAT(form.ComboBoxPreset.Items(), ElementsAre("Lead"));
+    PatchRecord patch;
+    PatchExt ext;
+    ASSERT_TRUE(presets.Sbi().Read("2op", "Bass", patch, ext));
+    EXPECT_EQ(patch.op[4].reg[2], 0xA2);
+}
+
 } // namespace
 } // namespace vorpline::test
