@@ -27,7 +27,7 @@ constexpr int kSpacing = 4;
 // Device and preset names can be long; the boxes show this many characters and elide the rest.
 constexpr int kNameChars = 14;
 constexpr int kLogoPointGrowth = 5;
-constexpr int kModuleColumns = 5;
+constexpr int kModuleColumns = 4;
 // The schematic pictures are drawn with operators 1-4 left of this column and 5/6 right of it.
 constexpr int kSchematicDivider = 156;
 constexpr int kSchematicWidth = 240;
