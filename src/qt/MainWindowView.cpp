@@ -118,6 +118,8 @@ QWidget* MainWindowView::MakePresetPanel() {
         buttons->addWidget(MakeCompactButton(group, *button));
     }
     grid->addLayout(buttons, 1, 0, 1, 4);
+    // Below the others: their row has no room left on a small screen.
+    grid->addWidget(MakeCompactButton(group, form.ButtonImportBank), 2, 0, 1, 2);
     return group;
 }
 
