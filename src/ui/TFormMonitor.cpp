@@ -81,7 +81,6 @@ void TFormMonitor::Refresh() {
         LabelStatus.SetCaption(recorder->Error().empty() ? "Stopped" : recorder->Error());
         ShowRecording();
     }
-    Changed();
 }
 
 double TFormMonitor::Highlight(int reg) const {

@@ -48,7 +48,8 @@ public:
     // A recording in progress is closed as a whole file.
     void BeforeShutdown() override;
 
-    // Reads the shadow, ages the highlights, marks what changed and decodes again.
+    // Reads the shadow, ages the highlights, marks what changed and decodes again. The caller
+    // redraws afterwards; nothing is announced, so a 30 Hz refresh stirs no other observer.
     void Refresh();
 
     uint8_t Value(int reg) const { return values[reg]; }
