@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,6 +26,7 @@ constexpr int kRefreshMs = 33;
 constexpr int kColumns = 16;
 constexpr int kRows = TFormMonitor::kRegisterCount / kColumns;
 constexpr int kCellWidth = 26;
+constexpr int kRowPadding = 2;
 constexpr int kDecodedHeight = 260;
 
 } // namespace
@@ -60,6 +62,9 @@ MonitorWindow::MonitorWindow(TFormMonitor& formIn, QWidget* parent)
     grid->setHorizontalHeaderLabels(columns);
     grid->setVerticalHeaderLabels(rows);
     grid->horizontalHeader()->setDefaultSectionSize(kCellWidth);
+    // Compact rows: all 32 fit on a laptop screen beside the decoded text.
+    grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + kRowPadding);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     for (int reg = 0; reg < TFormMonitor::kRegisterCount; ++reg) {
         grid->setItem(reg / kColumns, reg % kColumns, new QTableWidgetItem);
     }

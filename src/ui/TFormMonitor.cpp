@@ -120,7 +120,7 @@ void TFormMonitor::Decode() {
         const int fNumber = values[base + kRegFNumberLow] | (keyBlock & kFNumberHighMask) << 8;
         const int block = (keyBlock & kBlockMask) >> 2;
         const uint8_t feedback = values[base + kRegFeedbackConnection];
-        std::string text = "Ch " + std::to_string(channel + 1) +
+        std::string text = (channel < 9 ? "Ch  " : "Ch ") + std::to_string(channel + 1) +
                            ((keyBlock & kKeyOn) != 0 ? "  key on " : "  key off") + "  block " +
                            std::to_string(block) + "  F " + std::to_string(fNumber) + "  " +
                            NoteText(block, fNumber) + "  fb " +
@@ -146,10 +146,10 @@ void TFormMonitor::Decode() {
             const uint8_t sr = values[reg + kRegSustainRelease];
             const uint8_t level = values[reg + kRegLevel];
             operators[channel * 2 + which] =
-                "Ch " + std::to_string(channel + 1) + " op " + std::to_string(which + 1) + " (" +
-                Hex(reg, 3) + ")  AR " + std::to_string(ad >> 4) + "  DR " +
-                std::to_string(ad & kDecayMask) + "  SL " + std::to_string(sr >> 4) + "  RR " +
-                std::to_string(sr & kReleaseMask) + "  TL " +
+                (channel < 9 ? "Ch  " : "Ch ") + std::to_string(channel + 1) + " op " +
+                std::to_string(which + 1) + " (" + Hex(reg, 3) + ")  AR " +
+                std::to_string(ad >> 4) + "  DR " + std::to_string(ad & kDecayMask) + "  SL " +
+                std::to_string(sr >> 4) + "  RR " + std::to_string(sr & kReleaseMask) + "  TL " +
                 std::to_string(level & kTotalLevelMask) + "  KSL " +
                 std::to_string(level >> kLevelScalingShift) + "  mult " +
                 std::to_string(values[reg + kRegFlags] & kMultiplierMask) + "  wave " +

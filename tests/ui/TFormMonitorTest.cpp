@@ -40,7 +40,7 @@ TEST(TFormMonitor, DecodesChannelsAndOperators) {
         {{{0xA0, a4.low}, {0xB0, static_cast<uint8_t>(0x20 | a4.blockBits | a4.high)}},
          true,
          0,
-         {"Ch 1 ", "key on", "block 4", "A4"}},
+         {"Ch  1 ", "key on", "block 4", "A4"}},
         {{{0x1A8, a4.low}, {0x1B8, static_cast<uint8_t>(a4.blockBits | a4.high)}},
          true,
          17,
@@ -53,7 +53,7 @@ TEST(TFormMonitor, DecodesChannelsAndOperators) {
         {{{0x6B, 0xF4}, {0x8B, 0x27}, {0x4B, 0x91}, {0xEB, 0x05}},
          false,
          7, // offset 0x0B: the carrier of channel 4
-         {"Ch 4 op 2", "AR 15", "DR 4", "SL 2", "RR 7", "TL 17", "KSL 2", "wave 5"}},
+         {"Ch  4 op 2", "AR 15", "DR 4", "SL 2", "RR 7", "TL 17", "KSL 2", "wave 5"}},
     };
     for (const Case& c : cases) {
         Shadow shadow;
