@@ -84,6 +84,7 @@ void TFormSeq::ClockTick() {
     inFlight.reset();
     over.reset();
     lastReport = -1;
+    chainStartsLeft = kMaxChainStarts;
     if (!CheckBoxEnable.Checked()) {
         return;
     }
@@ -99,6 +100,9 @@ void TFormSeq::ClockNote(uint8_t note, uint8_t velocity, bool on) {
     const int report = note | (on ? 0x80 : 0);
     const bool repeat = report == lastReport;
     lastReport = report;
+    if (on && !repeat && !inFlight.test(note)) {
+        chainStartsLeft = kMaxChainStarts; // a key from outside begins a new chain
+    }
     if (!repeat) {
         if (on) {
             inFlight.reset(note);
@@ -114,8 +118,15 @@ void TFormSeq::ClockNote(uint8_t note, uint8_t velocity, bool on) {
     if (!CheckBoxEnable.Checked()) {
         return;
     }
+    if (on && chainStartsLeft <= 0) {
+        return; // steps answering each other without end: the chain stops here
+    }
     for (TFrameNote& step : FrameNote) {
+        const bool idle = step.State().StepState == TFrameNote::kIdle;
         step.NoteEvent(note, velocity, on);
+        if (idle && step.State().StepState != TFrameNote::kIdle) {
+            --chainStartsLeft;
+        }
     }
 }
 

@@ -99,6 +99,11 @@ private:
     std::bitset<128> inFlight; // note-ons sent whose report has not come back
     std::bitset<128> over;     // of those, the ones whose note-off has been sent too
     int lastReport = -1;       // note | 0x80 for a note-on; -1 after a tick
+    // Steps started since the last tick or outside key. Twelve steps that answer each other can
+    // otherwise keep starting one another from their own echoes for ever (with no wait, the
+    // main loop would never rest); a chain no real pattern needs this many links to play out.
+    static constexpr int kMaxChainStarts = 4 * kStepCount;
+    int chainStartsLeft = kMaxChainStarts;
     bool storedEnable = false;
     bool storedEnableApplied = false;
     PresetWindow presets;
