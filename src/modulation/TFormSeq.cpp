@@ -100,9 +100,6 @@ void TFormSeq::ClockNote(uint8_t note, uint8_t velocity, bool on) {
     const int report = note | (on ? 0x80 : 0);
     const bool repeat = report == lastReport;
     lastReport = report;
-    if (on && !repeat && !inFlight.test(note)) {
-        chainStartsLeft = kMaxChainStarts; // a key from outside begins a new chain
-    }
     if (!repeat) {
         if (on) {
             inFlight.reset(note);

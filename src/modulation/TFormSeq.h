@@ -99,9 +99,11 @@ private:
     std::bitset<128> inFlight; // note-ons sent whose report has not come back
     std::bitset<128> over;     // of those, the ones whose note-off has been sent too
     int lastReport = -1;       // note | 0x80 for a note-on; -1 after a tick
-    // Steps started since the last tick or outside key. Twelve steps that answer each other can
-    // otherwise keep starting one another from their own echoes for ever (with no wait, the
-    // main loop would never rest); a chain no real pattern needs this many links to play out.
+    // Steps that may still start before the next clock tick. Twelve steps that answer each
+    // other can otherwise keep starting one another from their own echoes for ever (with no
+    // wait, the main loop would never rest). Four starts per step and tick (a tick is 21 ms at
+    // 120 BPM) is more than any played or echoed pattern needs; an echo's own note cannot be
+    // told from a key reliably (the same note may be in flight twice), so only the tick refills.
     static constexpr int kMaxChainStarts = 4 * kStepCount;
     int chainStartsLeft = kMaxChainStarts;
     bool storedEnable = false;
