@@ -44,13 +44,10 @@ BendWindow::BendWindow(TFormBend& form, QWidget* parent) : ToolWindowView(form, 
 }
 
 QWidget* BendWindow::MakeTopBar(TFormBend& form) {
-    QWidget* bar = MakePresetBar(this, QStringLiteral("PanelCB"),
-                                 {form, form.ComboBoxPreset, form.LabelPreset, form.ButtonSave,
-                                  form.ButtonReset, form.ButtonDefault, form.ButtonDelete});
-    auto* row = static_cast<QHBoxLayout*>(bar->layout());
-    row->addStretch();
-    row->addWidget(MakeCheckBox(bar, form.CheckBoxEnable));
-    return bar;
+    return MakePresetBarWithEnable(this, QStringLiteral("PanelCB"),
+                                   {form, form.ComboBoxPreset, form.LabelPreset, form.ButtonSave,
+                                    form.ButtonReset, form.ButtonDefault, form.ButtonDelete},
+                                   form.CheckBoxEnable);
 }
 
 QGroupBox* BendWindow::MakeFrame(Label& title, TFrameBend& frame, const char* frameName) {

@@ -55,4 +55,13 @@ QWidget* MakePresetBar(QWidget* parent, const QString& objectName,
     return bar;
 }
 
+QWidget* MakePresetBarWithEnable(QWidget* parent, const QString& objectName,
+                                 const PresetWindow::Controls& controls, CheckBox& enable) {
+    QWidget* bar = MakePresetBar(parent, objectName, controls);
+    auto* row = static_cast<QHBoxLayout*>(bar->layout());
+    row->addStretch();
+    row->addWidget(MakeCheckBox(bar, enable));
+    return bar;
+}
+
 } // namespace vorpline

@@ -6,6 +6,8 @@ class QWidget;
 
 namespace vorpline {
 
+class CheckBox;
+
 // The preset panel of a tool window, the same in every window that keeps presets: the name
 // box with its "Preset" label above the buttons Save, Reset, Default and Delete, all bound to
 // the window's controls. Main thread only.
@@ -16,5 +18,8 @@ QWidget* MakePresetPanel(QWidget* parent, const PresetWindow::Controls& controls
 // controls (Enable, ...) to its end.
 QWidget* MakePresetBar(QWidget* parent, const QString& objectName,
                        const PresetWindow::Controls& controls);
+// The preset bar with the window's master "Enable" at its right end.
+QWidget* MakePresetBarWithEnable(QWidget* parent, const QString& objectName,
+                                 const PresetWindow::Controls& controls, CheckBox& enable);
 
 } // namespace vorpline

@@ -70,13 +70,10 @@ SeqWindow::SeqWindow(TFormSeq& form, QWidget* parent) : ToolWindowView(form, par
 }
 
 QWidget* SeqWindow::MakeTopBar(TFormSeq& form) {
-    QWidget* bar = MakePresetBar(this, QStringLiteral("PanelSEQ"),
-                                 {form, form.ComboBoxPreset, form.LabelPreset, form.ButtonSave,
-                                  form.ButtonReset, form.ButtonDefault, form.ButtonDelete});
-    auto* row = static_cast<QHBoxLayout*>(bar->layout());
-    row->addStretch();
-    row->addWidget(MakeCheckBox(bar, form.CheckBoxEnable));
-    return bar;
+    return MakePresetBarWithEnable(this, QStringLiteral("PanelSEQ"),
+                                   {form, form.ComboBoxPreset, form.LabelPreset, form.ButtonSave,
+                                    form.ButtonReset, form.ButtonDefault, form.ButtonDelete},
+                                   form.CheckBoxEnable);
 }
 
 } // namespace vorpline
