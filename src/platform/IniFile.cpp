@@ -113,7 +113,10 @@ IniFile::IniFile(std::string path) : path(std::move(path)) {
             end = contents.size();
         }
         std::string_view line(contents.data() + start, end - start);
-        if (!line.empty() && line.back() == '\r') {
+        // Every CR before the LF: a line end some tool turned into CR CR LF would otherwise
+        // keep one in the value, which the LF-only write would then take off, so a key nobody
+        // changed would read differently after the next save.
+        while (!line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
         }
         lines.emplace_back(line);

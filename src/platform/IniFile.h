@@ -20,7 +20,7 @@ namespace vorpline {
 // Writing changes only the lines it has to: a key that exists is rewritten in place with its
 // original spelling, a new key goes after the last non-blank line of its section, a new
 // section goes at the end of the file. Every other line is written back byte for byte.
-// CRLF and LF line ends are read; LF is written.
+// CRLF and LF line ends are read (any number of CRs before the LF); LF is written.
 //
 // Changes stay in memory until UpdateFile. No shared state: one instance belongs to one thread.
 class IniFile {

@@ -107,12 +107,14 @@ TEST_F(IniFileTest, MissingFileIsCreatedAndValuesKeepInnerBlanksAndBrackets) {
 }
 
 TEST_F(IniFileTest, CrLfIsReadAndLfIsWritten) {
-    WriteFile("[A]\r\nKey=Value\r\n\r\n[B]\r\nOther=2\r\n");
+    WriteFile("[A]\r\nKey=Value\r\n\r\n[B]\r\nOther=2 \r\r\n");
     IniFile ini(path);
     EXPECT_EQ(ini.ReadString("A", "Key", ""), "Value");
+    EXPECT_EQ(ini.ReadString("B", "Other", ""), "2");
     ini.WriteString("A", "New", "x");
     ini.UpdateFile();
-    EXPECT_EQ(FileText(), "[A]\nKey=Value\nNew=x\n\n[B]\nOther=2\n");
+    EXPECT_EQ(FileText(), "[A]\nKey=Value\nNew=x\n\n[B]\nOther=2 \n");
+    EXPECT_EQ(IniFile(path).ReadString("B", "Other", ""), "2");
 }
 
 TEST_F(IniFileTest, FirstOfTwoKeysCountsAndDeleteRemovesAll) {
@@ -179,10 +181,11 @@ TEST_F(IniFileTest, GarbageFileNeitherCrashesNorLosesBytes) {
     IniFile ini(path);
     EXPECT_EQ(ini.ReadString("General", "Volume", "25"), "25");
     ini.UpdateFile();
-    // Lone CRs before a LF are line ends; everything else comes back as it was.
+    // CRs before a LF are line ends; everything else comes back as it was.
     std::string expected;
     for (size_t i = 0; i < garbage.size(); ++i) {
-        if (!(garbage[i] == '\r' && i + 1 < garbage.size() && garbage[i + 1] == '\n')) {
+        const size_t next = garbage.find_first_not_of('\r', i);
+        if (garbage[i] != '\r' || next == std::string::npos || garbage[next] != '\n') {
             expected += garbage[i];
         }
     }
