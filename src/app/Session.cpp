@@ -1,5 +1,7 @@
 #include "app/Session.h"
 
+#include <cstdio>
+
 #include "cards/CardPorts.h"
 #include "cards/FM801.h"
 #include "cards/Wave.h"
@@ -206,6 +208,11 @@ void Session::Close() {
     }
     // Closing the stream also finishes the wave file.
     std::string failure = CloseStream();
+    if (waveOut && waveOut->Underruns() > 0) {
+        // Where a player looks when the sound crackled: the terminal the program ran from.
+        std::fprintf(stderr, "Wave output: %llu underruns (xruns) during this run\n",
+                     static_cast<unsigned long long>(waveOut->Underruns()));
+    }
     instrument.Stop();
     if (!emulator) {
         // A hardware chip keeps sounding after the program unless it is silenced.

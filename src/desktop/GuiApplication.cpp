@@ -5,7 +5,6 @@
 #include <vector>
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QMetaObject>
 #include <QStyleHints>
 #include <QTimer>
@@ -13,6 +12,7 @@
 #include "app/Session.h"
 #include "audio/RtAudioBackend.h"
 #include "desktop/MainThreadPoster.h"
+#include "desktop/QuitOnSignal.h"
 #include "midi/RtMidiOutPortSystem.h"
 #include "platform/RealTimerService.h"
 #include "presets/PresetWindow.h"
@@ -62,12 +62,10 @@ int RunGui(int argc, char** argv, const std::string& executablePath,
     try {
         session->Start();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
-                              QString::fromStdString(e.what()));
+        ShowError(QString::fromStdString(e.what()));
         return 1;
     } catch (...) {
-        QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
-                              QStringLiteral("Unknown exception"));
+        ShowError(QStringLiteral("Unknown exception"));
         return 1;
     }
 
@@ -92,6 +90,10 @@ int RunGui(int argc, char** argv, const std::string& executablePath,
     QObject::connect(&audioService, &QTimer::timeout,
                      [&session] { Guarded([&] { session->ServiceAudio(); }); });
     audioService.start(kAudioServiceMs);
+    QuitOnSignal quitOnSignal([&window] {
+        window.close();
+        QApplication::quit();
+    });
     window.show();
     return app.exec();
 }

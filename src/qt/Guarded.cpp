@@ -1,5 +1,6 @@
 #include "qt/Guarded.h"
 
+#include <cstdio>
 #include <exception>
 
 #include <QApplication>
@@ -7,22 +8,21 @@
 
 namespace vorpline {
 
-namespace {
-
-void Show(const QString& text) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                          text);
+void ShowError(const QString& text, QWidget* parent) {
+    // Also on the terminal: a player who started the program there sees what went wrong after
+    // the box is gone, and unattended runs (the soak bench) can tell that one appeared.
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QApplication::applicationName()), qPrintable(text));
+    QMessageBox::critical(parent != nullptr ? parent : QApplication::activeWindow(),
+                          QApplication::applicationDisplayName(), text);
 }
-
-} // namespace
 
 void Guarded(const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& e) {
-        Show(QString::fromStdString(e.what()));
+        ShowError(QString::fromStdString(e.what()));
     } catch (...) {
-        Show(QStringLiteral("Unknown exception"));
+        ShowError(QStringLiteral("Unknown exception"));
     }
 }
 

@@ -64,12 +64,13 @@ private:
     std::optional<std::string> previous;
 };
 
-// A program started by this test, its output silenced (or, with `outputFile`, kept there), and
-// stopped by its process id.
+// A program started by this test, its output silenced (or, with `outputFile` and `errorFile`,
+// kept there), and stopped by its process id.
 class Child {
 public:
     explicit Child(const std::vector<std::string>& argv,
-                   const std::string& outputFile = "/dev/null") {
+                   const std::string& outputFile = "/dev/null",
+                   const std::string& errorFile = "/dev/null") {
         std::vector<char*> args;
         for (const std::string& a : argv) {
             args.push_back(const_cast<char*>(a.c_str()));
@@ -79,7 +80,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
             pid = 0;
         }
@@ -88,6 +90,8 @@ public:
     ~Child() { Stop(SIGTERM); }
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
+
+    pid_t Pid() const { return pid; }
 
     bool Running() {
         if (pid == 0) {
