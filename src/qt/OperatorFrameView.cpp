@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "qt/Binders.h"
+#include "qt/EnvelopePicture.h"
 #include "qt/PanelWidgets.h"
 #include "ui/TFrameOp.h"
 
@@ -172,6 +173,9 @@ QWidget* OperatorFrameView::MakeEnvelope(TFrameOp& frame) {
             SliderColumn(envelope, *bar, QString::fromLatin1(caption), kEnvelopeHeight), 1,
             column++);
     }
+    // Under the envelope's sliders, the envelope they make.
+    envelopePicture = new EnvelopePicture(frame, envelope);
+    layout->addWidget(envelopePicture, 2, 0, 1, column, Qt::AlignHCenter);
     // A gap between the volume and the envelope reads as two instruments, not five faders.
     layout->setColumnMinimumWidth(0, 36);
     return envelope;

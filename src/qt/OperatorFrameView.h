@@ -7,11 +7,13 @@ class QMenu;
 
 namespace vorpline {
 
+class EnvelopePicture;
 class TFrameOp;
 
 // One operator frame: waveform with its picture menu, tuning, level scaling, velocity target
-// and offset, the flags, and the volume and A D S R sliders standing side by side. Right-click
-// anywhere on the frame opens its Cut / Copy / Paste / Clear All menu.
+// and offset, the flags, and the volume and A D S R sliders standing side by side over a
+// picture of the envelope they make. Right-click anywhere on the frame opens its Cut / Copy /
+// Paste / Clear All menu.
 // Main thread only; the frame must outlive the view.
 class OperatorFrameView : public QGroupBox {
 public:
@@ -21,6 +23,7 @@ public:
 
     QMenu* ContextMenu() const { return contextMenu; }
     QMenu* WaveMenu() const { return waveMenu; }
+    EnvelopePicture* Envelope() const { return envelopePicture; }
 
 private:
     QWidget* MakeFields(TFrameOp& frame, const std::filesystem::path& assetFolder);
@@ -30,6 +33,7 @@ private:
 
     QMenu* contextMenu = nullptr;
     QMenu* waveMenu = nullptr;
+    EnvelopePicture* envelopePicture = nullptr;
 };
 
 } // namespace vorpline

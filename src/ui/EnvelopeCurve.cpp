@@ -11,8 +11,9 @@ namespace vorpline {
 namespace {
 
 constexpr double kSilentDb = -96;
-// Points drawn along the attack's curve.
-constexpr int kAttackPoints = 12;
+// Points along the attack's curve, at halving times back from its end: as dense at the start
+// as at the end on a logarithmic time axis.
+constexpr int kAttackHalvings = 16;
 
 double SustainDb(int sustain) {
     // The nibble's 4 bits go to the attenuation's top bits, except that 15 stands for 31.
@@ -24,8 +25,9 @@ double SustainDb(int sustain) {
 // (-20 dB to -0.92 dB).
 void AddAttack(std::vector<EnvelopePoint>& points, const EnvelopeTimes& times) {
     const double perMs = std::log(20.0 / 0.9151) / std::max(times.attackRiseMs, 1e-9);
-    for (int i = 0; i < kAttackPoints; ++i) {
-        const double t = times.attackMs * i / kAttackPoints;
+    points.push_back({0, kSilentDb});
+    for (int i = kAttackHalvings; i > 0; --i) {
+        const double t = std::ldexp(times.attackMs, -i);
         points.push_back({t, kSilentDb * std::exp(-perMs * t)});
     }
     points.push_back({times.attackMs, 0});
