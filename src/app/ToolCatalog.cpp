@@ -135,7 +135,8 @@ bool Always(const PortConfig& /*config*/) {
 std::unique_ptr<ToolWindow> MakeMonitor(const ToolContext& context) {
     OPL3* engine = context.engine;
     return std::make_unique<TFormMonitor>(
-        [engine](uint16_t reg) { return engine->ReadRegister(reg); }, context.recorder);
+        [engine](uint16_t reg) { return engine->ReadRegister(reg); }, context.recorder,
+        [engine](uint16_t reg) { return engine->WriteCount(reg); });
 }
 
 constexpr ToolKind kCatalog[] = {

@@ -43,6 +43,7 @@ void OPL3::Send(uint16_t reg, uint8_t value, uint16_t extraDelay, RegisterBender
     }
     backend.Write(bank, address, value, extraDelay);
     shadow[reg] = value;
+    ++writeCounts[reg];
 }
 
 uint8_t OPL3::ReadRegister(uint16_t reg) const {

@@ -55,6 +55,8 @@ public:
     // is on; the clearing reset is bent like every other write.
     void ResetChip(bool clearAll);
     const std::array<uint8_t, kRegisterCount>& RegisterShadow() const { return shadow; }
+    // Writes `reg` has received (wrapping), so a rewrite of the same value can be seen too.
+    uint32_t WriteCount(uint16_t reg) const { return writeCounts[reg & (kRegisterCount - 1)]; }
 
     bool DrumMode() const { return settings.drumMode; }
     uint16_t KeyDelay() const { return settings.keyDelay; }
@@ -149,6 +151,7 @@ private:
     NoteListener* noteListener = nullptr;
     std::function<void(int, int)> glideTickHandler;
     std::array<uint8_t, kRegisterCount> shadow{};
+    std::array<uint32_t, kRegisterCount> writeCounts{};
     FNumberTable fnumbers;
 
     std::array<uint8_t, 6> level{};

@@ -37,12 +37,14 @@ std::string Hex(int value, int digits) {
 
 } // namespace
 
-TFormMonitor::TFormMonitor(RegisterReader readIn, VgmRecorder* recorderIn)
+TFormMonitor::TFormMonitor(RegisterReader readIn, VgmRecorder* recorderIn, WriteCounter writesIn)
     : Form("FormMonitor", "Register Monitor"), EditFile("EditFile", "record.vgm"),
       ButtonRecord("ButtonRecord", "Record", "Record everything the chip receives as VGM"),
-      LabelStatus("LabelStatus", ""), read(std::move(readIn)), recorder(recorderIn) {
+      LabelStatus("LabelStatus", ""), read(std::move(readIn)), writes(std::move(writesIn)),
+      recorder(recorderIn) {
     for (int reg = 0; reg < kRegisterCount; ++reg) {
         values[reg] = read(static_cast<uint16_t>(reg));
+        writeCounts[reg] = writes ? writes(static_cast<uint16_t>(reg)) : 0;
     }
     ages.fill(kNeverChanged);
     Decode();
@@ -68,8 +70,10 @@ void TFormMonitor::BeforeShutdown() {
 void TFormMonitor::Refresh() {
     for (int reg = 0; reg < kRegisterCount; ++reg) {
         const uint8_t value = read(static_cast<uint16_t>(reg));
-        if (value != values[reg]) {
+        const uint32_t count = writes ? writes(static_cast<uint16_t>(reg)) : 0;
+        if (value != values[reg] || count != writeCounts[reg]) {
             values[reg] = value;
+            writeCounts[reg] = count;
             ages[reg] = 0;
         } else if (ages[reg] != kNeverChanged && ages[reg] < kFadeRefreshes) {
             ++ages[reg];

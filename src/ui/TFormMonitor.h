@@ -37,9 +37,12 @@ public:
     static constexpr int kNeverChanged = -1;
 
     using RegisterReader = std::function<uint8_t(uint16_t reg)>;
+    // How many writes `reg` has received: a rewrite of the same value is highlighted too.
+    using WriteCounter = std::function<uint32_t(uint16_t reg)>;
 
-    // `recorder` may be null (then the record button reports that nothing can be recorded).
-    TFormMonitor(RegisterReader read, VgmRecorder* recorder);
+    // `recorder` may be null (then the record button reports that nothing can be recorded);
+    // without `writes` only changes of value are highlighted.
+    TFormMonitor(RegisterReader read, VgmRecorder* recorder, WriteCounter writes = {});
 
     Form& Window() override { return *this; }
     void LoadSettings(const IniFile& ini, const std::string& section,
@@ -77,9 +80,11 @@ private:
     void ShowRecording();
 
     RegisterReader read;
+    WriteCounter writes;
     VgmRecorder* recorder;
     bool wasRecording = false;
     std::array<uint8_t, kRegisterCount> values{};
+    std::array<uint32_t, kRegisterCount> writeCounts{};
     std::array<int, kRegisterCount> ages{};
     std::array<std::string, kChannelCount> channels;
     std::array<std::string, kOperatorCount> operators;

@@ -67,7 +67,10 @@ TEST_F(LiveJack, NotesFromAMidiClientSoundAtTheirPitch) {
         RunProgram(JackServer::Tool("jack_rec"), {"-f", dir.File("live.wav"), "-d", "4", "-b", "16",
                                                   "Vorpline:outport 0", "Vorpline:outport 1"});
     ASSERT_EQ(record.exitCode, 0) << record.output;
+    // SIGTERM (a logout, `kill`) ends the program as its window's close would: it saves its
+    // configuration, which the file above lacked a key of.
     program.Stop(SIGTERM);
+    EXPECT_NE(TempDir::Read(ini.string()).find("Emulator=Accurate"), std::string::npos);
 
     auto wave = WaveFileReader::Load(dir.File("live.wav"));
     StereoSignal s{wave.Samples(), wave.SampleRate()};

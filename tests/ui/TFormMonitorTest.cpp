@@ -19,8 +19,12 @@ namespace {
 
 struct Shadow {
     std::array<uint8_t, 512> regs{};
+    std::array<uint32_t, 512> writes{};
     TFormMonitor::RegisterReader Reader() {
         return [this](uint16_t reg) { return regs[reg]; };
+    }
+    TFormMonitor::WriteCounter Counter() {
+        return [this](uint16_t reg) { return writes[reg]; };
     }
 };
 
@@ -87,6 +91,16 @@ TEST(TFormMonitor, AChangeIsHighlightedAndFadesOverASecond) {
     }
     EXPECT_EQ(last, 0.0);
     EXPECT_EQ(form.Highlight(0x0A0), 0.0);
+}
+
+TEST(TFormMonitor, ARewriteOfTheSameValueIsHighlightedToo) {
+    Shadow shadow;
+    TFormMonitor form(shadow.Reader(), nullptr, shadow.Counter());
+    form.Refresh();
+    ++shadow.writes[0xB0];
+    form.Refresh();
+    EXPECT_EQ(form.Highlight(0xB0), 1.0);
+    EXPECT_EQ(form.Highlight(0xB1), 0.0);
 }
 
 // The registers a VGM file writes, in order (OPL3 commands only: 0x5E bank 0, 0x5F bank 1).
