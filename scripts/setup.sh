@@ -12,6 +12,9 @@ VORPLINE_PACKAGES=(
     xvfb xauth
     # The Linux OPL3 instrument banks (/usr/share/sounds/opl3) the bank import is tested on.
     alsa-tools
+    # The LV2 instrument: headers, lilv for the tests, lv2_validate (with sordi's sord_validate)
+    # and jalv as a real host.
+    lv2-dev liblilv-dev lilv-utils sordi jalv
 )
 # The test command also fuzzes every reader of outside files with clang's libFuzzer.
 VORPLINE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

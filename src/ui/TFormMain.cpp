@@ -198,7 +198,9 @@ void TFormMain::ShowNotes(int part, int count) {
 
 bool TFormMain::LoadSchematic() {
     int index = ComboBoxCNT.ItemIndex();
-    if (index == ComboBox::kNone) {
+    // Without a pictures folder (the plugin, renders) there is nothing to show, and an
+    // algorithm set on an audio thread must not go looking for files.
+    if (index == ComboBox::kNone || assetFolder.empty()) {
         return false;
     }
     auto file = assetFolder / ("cnt" + std::to_string(index) + ".jpg");
