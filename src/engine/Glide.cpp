@@ -64,6 +64,10 @@ void Glide::Tick() {
     if (!gliding.load(std::memory_order_relaxed)) {
         return;
     }
+    if (timers.PostsInline()) {
+        Advance(); // already on the main thread
+        return;
+    }
     std::weak_ptr<Glide*> alive = self;
     timers.Post([alive] {
         if (auto glide = alive.lock()) {

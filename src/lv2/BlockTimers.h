@@ -26,6 +26,7 @@ public:
     TimerId StartPeriodic(std::chrono::milliseconds period, Callback onTick) override;
     void Stop(TimerId id) override;
     void Post(Callback onMainThread) override;
+    bool PostsInline() const override { return true; }
     uint32_t NowMs() const override;
 
     uint64_t Position() const { return position; }

@@ -24,6 +24,10 @@ public:
     virtual void Stop(TimerId id) = 0;
     // Hands work to the main thread. Any thread.
     virtual void Post(Callback onMainThread) = 0;
+    // Whether Post runs the work at once on the calling thread, because the timers fire on the
+    // main thread itself (the plugin's block time). A producer may then do the work directly
+    // instead of packing it into a callback, which would cost an allocation on an audio thread.
+    virtual bool PostsInline() const { return false; }
     // Milliseconds since the service started (wraps like a 32-bit millisecond tick count).
     virtual uint32_t NowMs() const = 0;
 };

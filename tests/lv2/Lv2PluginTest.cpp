@@ -306,6 +306,29 @@ TEST(Lv2Plugin, StateAndPresetsRestoreTheWholePatch) {
     lilv_node_free(presetClass);
 }
 
+TEST(Lv2Plugin, PortamentoKeepsItsTimeWhateverTheBlockSize) {
+    // Legato, 10 ms per 50-cent step: an octave up takes 24 steps; after 120 ms, 12 are done.
+    for (size_t block : {size_t{64}, size_t{1000}, size_t{4096}}) {
+        SCOPED_TRACE(block);
+        lv2::Synth synth(kRate, {});
+        auto& s = synth.Synthesizer();
+        s.Main().ComboBoxLimit1234.SetItemIndex(0);
+        s.Main().ComboBoxLimit1234.Change();
+        s.Engine().SetPortamentoTime(OPL3::kPart1234, 10);
+        const uint8_t low[] = {0x90, 60, 100};
+        const uint8_t high[] = {0x90, 72, 100};
+        synth.Midi(low, sizeof low);
+        synth.Midi(high, sizeof high);
+        std::vector<float> l(block), r(block);
+        for (size_t done = 0; done < kRate * 120 / 1000;) {
+            const size_t n = std::min(block, kRate * 120 / 1000 - done);
+            synth.Render(l.data(), r.data(), n);
+            done += n;
+        }
+        EXPECT_EQ(s.Engine().GlideOffset(OPL3::kPart1234), -1200 + 12 * 50);
+    }
+}
+
 TEST(Lv2Plugin, RunNeverTouchesTheHeap) {
     if (!test::AllocationScope::Available()) {
         GTEST_SKIP() << "allocation counting is off in sanitizer builds";
@@ -314,6 +337,10 @@ TEST(Lv2Plugin, RunNeverTouchesTheHeap) {
     LilvState* sine = PatchState(host, SineImage());
     host.Restore(sine);
     lilv_state_free(sine);
+    host.Run(kBlock); // the restored patch's ports settle
+    // Part 1-4 in Legato with portamento: the chord below glides from note to note.
+    host.Control("mode_1234") = 0;
+    host.Control("portamento_1234") = 10;
     host.Run(kBlock);
     // Chords on both parts, bend, pressure, controllers of the default map, RPN bend range,
     // and every port moved while the notes sound.
