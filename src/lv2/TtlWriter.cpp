@@ -15,12 +15,14 @@ const char* const kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\
                               "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
                               "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
                               "@prefix midi: <http://lv2plug.in/ns/ext/midi#> .\n"
+                              "@prefix patch: <http://lv2plug.in/ns/ext/patch#> .\n"
                               "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
                               "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
                               "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
                               "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                               "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
                               "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
+                              "@prefix work: <http://lv2plug.in/ns/ext/worker#> .\n"
                               "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n\n";
 
 // A Turtle string literal: quotes and backslashes escaped, control characters dropped.
@@ -86,11 +88,13 @@ std::string PluginTtl(const std::vector<int>& defaults) {
         << "    doap:name \"Vorpline\" ;\n"
         << "    doap:license <https://spdx.org/licenses/GPL-3.0-or-later> ;\n"
         << "    lv2:requiredFeature urid:map ;\n"
-        << "    lv2:extensionData state:interface ;\n"
+        << "    lv2:optionalFeature lv2:hardRTCapable, work:schedule ;\n"
+        << "    lv2:extensionData state:interface, work:interface ;\n"
+        << "    patch:writable <" << kSbiFileKey << "> ;\n"
         << "    lv2:port [\n"
         << "        a lv2:InputPort, atom:AtomPort ;\n"
         << "        atom:bufferType atom:Sequence ;\n"
-        << "        atom:supports midi:MidiEvent ;\n"
+        << "        atom:supports midi:MidiEvent, patch:Message ;\n"
         << "        lv2:designation lv2:control ;\n"
         << "        lv2:index " << kMidiInPort << " ;\n"
         << "        lv2:symbol \"midi_in\" ;\n"
@@ -117,7 +121,12 @@ std::string PluginTtl(const std::vector<int>& defaults) {
         << "    a rdf:Property ;\n"
         << "    rdfs:label \"Patch\" ;\n"
         << "    rdfs:comment \"The whole patch as a 6-operator preset file.\" ;\n"
-        << "    rdfs:range atom:Chunk .\n";
+        << "    rdfs:range atom:Chunk .\n\n"
+        << "<" << kSbiFileKey << ">\n"
+        << "    a lv2:Parameter ;\n"
+        << "    rdfs:label \"SBI file\" ;\n"
+        << "    rdfs:comment \"Loads a 2-, 4- or 6-operator preset file over the patch.\" ;\n"
+        << "    rdfs:range atom:Path .\n";
     return out.str();
 }
 

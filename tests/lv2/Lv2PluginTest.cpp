@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
+#include <lv2/atom/forge.h>
 #include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
+#include <lv2/patch/patch.h>
 #include <lv2/presets/presets.h>
 #include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
 
 #include <cmath>
 #include <cstring>
@@ -39,7 +42,8 @@ constexpr uint32_t kBlock = 256;
 
 struct Event {
     uint64_t frame;
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> bytes; // the atom's body
+    const char* type = LV2_MIDI__MidiEvent;
 };
 
 // The host's URIDs: every URI its own number, from 1.
@@ -80,7 +84,7 @@ public:
         if (plugin == nullptr) {
             throw std::runtime_error("plugin not in bundle");
         }
-        const LV2_Feature* features[] = {&urids.feature, nullptr};
+        const LV2_Feature* features[] = {&urids.feature, &workerFeature, nullptr};
         instance = lilv_plugin_instantiate(plugin, kRate, features);
         const uint32_t ports = lilv_plugin_get_num_ports(plugin);
         controls.resize(ports);
@@ -122,13 +126,23 @@ public:
                 auto* ev = reinterpret_cast<LV2_Atom_Event*>(
                     reinterpret_cast<uint8_t*>(&seq->body) + seq->atom.size);
                 ev->time.frames = static_cast<int64_t>(e.frame - start);
-                ev->body = {static_cast<uint32_t>(e.bytes.size()), Urid(LV2_MIDI__MidiEvent)};
+                ev->body = {static_cast<uint32_t>(e.bytes.size()), Urid(e.type)};
                 std::memcpy(ev + 1, e.bytes.data(), e.bytes.size());
                 seq->atom.size += lv2_atom_pad_size(
                     static_cast<uint32_t>(sizeof(LV2_Atom_Event) + e.bytes.size()));
             }
         }
         lilv_instance_run(instance, kBlock);
+        // The worker's answers, handed over between two runs as hosts do.
+        if (!responses.empty()) {
+            const auto* worker = static_cast<const LV2_Worker_Interface*>(
+                lilv_instance_get_extension_data(instance, LV2_WORKER__interface));
+            for (const auto& response : responses) {
+                worker->work_response(lilv_instance_get_handle(instance),
+                                      static_cast<uint32_t>(response.size()), response.data());
+            }
+            responses.clear();
+        }
         for (uint32_t f = 0; f < kBlock; ++f) {
             out.push_back(static_cast<int16_t>(std::lround(left[f] * 32767.0f)));
             out.push_back(static_cast<int16_t>(std::lround(right[f] * 32767.0f)));
@@ -166,6 +180,24 @@ private:
     static void SetValue(const char* symbol, void* self, const void* value, uint32_t, uint32_t) {
         static_cast<Host*>(self)->Control(symbol) = *static_cast<const float*>(value);
     }
+
+    // A worker that works at once, on the audio thread; only tests may do that.
+    static LV2_Worker_Status Schedule(LV2_Worker_Schedule_Handle self, uint32_t size,
+                                      const void* data) {
+        auto* host = static_cast<Host*>(self);
+        const auto* worker = static_cast<const LV2_Worker_Interface*>(
+            lilv_instance_get_extension_data(host->instance, LV2_WORKER__interface));
+        return worker->work(lilv_instance_get_handle(host->instance), Respond, host, size, data);
+    }
+    static LV2_Worker_Status Respond(LV2_Worker_Respond_Handle self, uint32_t size,
+                                     const void* data) {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        static_cast<Host*>(self)->responses.emplace_back(bytes, bytes + size);
+        return LV2_WORKER_SUCCESS;
+    }
+    LV2_Worker_Schedule schedule{this, Schedule};
+    LV2_Feature workerFeature{LV2_WORKER__schedule, &schedule};
+    std::vector<std::vector<uint8_t>> responses;
 
     // One host, one URI map: states pass between its instances.
     static inline UridMap urids;
@@ -304,6 +336,49 @@ TEST(Lv2Plugin, StateAndPresetsRestoreTheWholePatch) {
     }
     lilv_nodes_free(presets);
     lilv_node_free(presetClass);
+}
+
+// The body of a patch:Set of the file option to `path`.
+std::vector<uint8_t> SetSbiFile(Host& host, const std::string& path) {
+    LV2_Atom_Forge forge;
+    lv2_atom_forge_init(&forge, host.Map());
+    std::vector<uint8_t> buffer(1024);
+    lv2_atom_forge_set_buffer(&forge, buffer.data(), buffer.size());
+    LV2_Atom_Forge_Frame frame;
+    auto* atom = reinterpret_cast<LV2_Atom*>(lv2_atom_forge_deref(
+        &forge, lv2_atom_forge_object(&forge, &frame, 0, host.Urid(LV2_PATCH__Set))));
+    lv2_atom_forge_key(&forge, host.Urid(LV2_PATCH__property));
+    lv2_atom_forge_urid(&forge, host.Urid(lv2::kSbiFileKey));
+    lv2_atom_forge_key(&forge, host.Urid(LV2_PATCH__value));
+    lv2_atom_forge_path(&forge, path.c_str(), static_cast<uint32_t>(path.size() + 1));
+    lv2_atom_forge_pop(&forge, &frame);
+    const auto* body = reinterpret_cast<const uint8_t*>(atom + 1);
+    return {body, body + atom->size};
+}
+
+TEST(Lv2Plugin, AnSbiFileChosenByPathReplacesThePatchAndOnlyAPresetFileDoes) {
+    test::TempDir dir;
+    const auto sine = SineImage();
+    std::ofstream(dir.File("sine.sbi"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(sine.data()),
+               static_cast<std::streamsize>(sine.size()));
+    std::ofstream(dir.File("short.sbi"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(sine.data()), 65); // no kind is 65 bytes long
+    struct Case {
+        std::string file;
+        bool sustains; // the sine's held tone, not the default patch's click
+    };
+    for (const Case& c :
+         {Case{"sine.sbi", true}, Case{"short.sbi", false}, Case{"missing.sbi", false}}) {
+        SCOPED_TRACE(c.file);
+        Host host;
+        host.Run(kBlock);
+        const auto out =
+            host.Run(kRate, {{10, SetSbiFile(host, dir.File(c.file)), LV2_ATOM__Object},
+                             {kRate / 4, {0x90, 69, 100}}});
+        StereoSignal s{out, kRate};
+        EXPECT_EQ(s.Peak(0.6, 0.9) > 8000, c.sustains);
+    }
 }
 
 TEST(Lv2Plugin, PortamentoKeepsItsTimeWhateverTheBlockSize) {
