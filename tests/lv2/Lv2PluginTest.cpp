@@ -381,6 +381,24 @@ TEST(Lv2Plugin, AnSbiFileChosenByPathReplacesThePatchAndOnlyAPresetFileDoes) {
     }
 }
 
+TEST(Lv2Plugin, PlaysInTuneAtTheHostsRate) {
+    for (uint32_t rate : {22050u, 44100u, 96000u, 192000u}) {
+        SCOPED_TRACE(rate);
+        lv2::Synth synth(rate, {});
+        ASSERT_TRUE(synth.LoadPatch(SineImage()));
+        const uint8_t on[] = {0x90, 69, 100};
+        synth.Midi(on, sizeof on);
+        std::vector<float> l(rate), r(rate);
+        synth.Render(l.data(), r.data(), rate);
+        std::vector<int16_t> out;
+        for (uint32_t f = 0; f < rate; ++f) {
+            out.push_back(static_cast<int16_t>(std::lround(l[f] * 32767.0f)));
+            out.push_back(static_cast<int16_t>(std::lround(r[f] * 32767.0f)));
+        }
+        EXPECT_NEAR((StereoSignal{out, rate}.Frequency(0.2, 0.95)), 440.0, 1.0);
+    }
+}
+
 TEST(Lv2Plugin, PortamentoKeepsItsTimeWhateverTheBlockSize) {
     // Legato, 10 ms per 50-cent step: an octave up takes 24 steps; after 120 ms, 12 are done.
     for (size_t block : {size_t{64}, size_t{1000}, size_t{4096}}) {
