@@ -1,14 +1,14 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds the LV2 instrument bundle and copies it into ~/.lv2 (or $LV2_INSTALL_DIR), where every
-# LV2 host looks for plugins. An older copy is replaced as a whole.
+# LV2 host looks for plugins. An older copy is replaced as a whole. Installs the Debian
+# packages the build needs first, like ./run.sh.
 #   scripts/install-lv2.sh [BUILD_FOLDER]     (default: build)
-set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$root/build"}
+set -euo pipefail
+source "$(dirname "$0")/setup.sh"
+vorpline_install_packages "${VORPLINE_PACKAGES[@]}"
+build=${1:-"$VORPLINE_ROOT/build"}
 target=${LV2_INSTALL_DIR:-"$HOME/.lv2"}
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-fi
+vorpline_configure "$build" -DVORPLINE_TESTS=OFF -DVORPLINE_BENCH=OFF
 cmake --build "$build" --target vorpline_lv2_bundle
 mkdir -p "$target"
 rm -rf "$target/vorpline.lv2.new"
