@@ -7,18 +7,12 @@ pkg_check_modules(LV2 REQUIRED IMPORTED_TARGET lv2)
 set(VORPLINE_LV2_BUNDLE ${CMAKE_BINARY_DIR}/lv2/vorpline.lv2)
 set(VORPLINE_LV2_DIR "$ENV{HOME}/.lv2" CACHE PATH "Where cmake --install puts vorpline.lv2")
 
-# A shared module needs position-independent code: the plugin has a copy of the core of its
-# own, so the programs keep theirs as it is and only builds of the plugin compile this one.
-add_library(vorpline_core_pic STATIC ${CORE_SOURCES})
-target_include_directories(vorpline_core_pic PUBLIC src)
-target_link_libraries(vorpline_core_pic PUBLIC
-    $<TARGET_PROPERTY:vorpline_core,INTERFACE_LINK_LIBRARIES>)
-# The plugin's own code beside the core: the instance, its ports, its time, the TTL writer.
+# The plugin's own code beside the core (which is built position-independent for it): the
+# instance, its ports, its time, the TTL writer.
 add_library(vorpline_lv2_core STATIC
     src/lv2/BlockTimers.cpp src/lv2/PluginParameters.cpp src/lv2/Synth.cpp src/lv2/TtlWriter.cpp)
-target_link_libraries(vorpline_lv2_core PUBLIC vorpline_core_pic PkgConfig::LV2)
-set_target_properties(vorpline_core_pic vorpline_lv2_core PROPERTIES
-    POSITION_INDEPENDENT_CODE ON)
+target_link_libraries(vorpline_lv2_core PUBLIC vorpline_core PkgConfig::LV2)
+set_target_properties(vorpline_lv2_core PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
 add_library(vorpline_lv2 MODULE src/lv2/Plugin.cpp)
 target_link_libraries(vorpline_lv2 PRIVATE vorpline_lv2_core)
