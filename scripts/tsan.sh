@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the tests with ThreadSanitizer (build-tsan/) and runs every test that starts threads:
-# the timer service, the main-loop queue, MIDI input, the live audio path, the wave files and
-# the whole-program runs. Exits non-zero on a data race or a failing test.
+# the timer service, the main-loop queue, MIDI input and the MIDI clock on a JACK server, the
+# live audio path, the DSP meters, the session's start and stop, the wave files and the
+# whole-program runs. Exits non-zero on a data race or a failing test.
 #   scripts/tsan.sh                      every threaded test
 #   scripts/tsan.sh 'WaveOut*'           only the suites matching a GoogleTest filter
 set -euo pipefail
@@ -14,8 +15,8 @@ cmake --build "$dir" --target vorpline_tests vorpline_presets vorpline_pictures 
 
 # The suites of the test files that run threads, so a new test in those files is included.
 cd "$VORPLINE_ROOT/tests"
-files=(platform/*Timer*.cpp platform/MainLoopQueueTest.cpp midi/MidiIn*.cpp audio/*.cpp
-    files/*.cpp e2e/*.cpp)
+files=(platform/*Timer*.cpp platform/MainLoopQueueTest.cpp midi/MidiIn*.cpp modulation/*Jack*.cpp
+    audio/*.cpp dsp/*.cpp app/*.cpp files/*.cpp e2e/*.cpp)
 filter=${1:-$(grep -ohE '^TEST(_F|_P)?\([A-Za-z0-9_]+' "${files[@]}" | sed 's/.*(//' |
     sort -u | sed 's/.*/*&.*/' | paste -sd: -)}
 
