@@ -40,7 +40,9 @@ built=$((SECONDS - started))
 status=0
 cd "$dir"
 # Each test is a process of its own, two at a time, within the five minutes every test has.
-ctest --output-on-failure -j2 ${1:+-R "$1"} || status=$?
+# Left out: the LV2 plugin in jalv, an outside host not built with the sanitizer, which cannot
+# load a sanitized module; the plugin's own tests load it here through lilv.
+ctest --output-on-failure -j2 -E '^Lv2Jalv[.]' ${1:+-R "$1"} || status=$?
 echo "sanitized suite: build $built s, tests $((SECONDS - started - built)) s" >&2
 reports
 exit "$status"
