@@ -13,12 +13,16 @@ vorpline_configure "$dir" -DVORPLINE_WERROR=ON -DVORPLINE_TESTS=ON -DVORPLINE_BE
     -DVORPLINE_TSAN=ON
 cmake --build "$dir" --target vorpline_tests vorpline_presets vorpline_pictures >&2
 
+# The whole program's timing on a JACK server (values every 21 ms, notes heard in time) cannot
+# hold at the sanitizer's pace, and the stream library it stops on SIGTERM waits forever under
+# it: those two are checked by the other builds.
+slow_timing='*AuxOutputJack.*:*LiveJack.*'
 # The suites of the test files that run threads, so a new test in those files is included.
 cd "$VORPLINE_ROOT/tests"
 files=(platform/*Timer*.cpp platform/MainLoopQueueTest.cpp midi/MidiIn*.cpp modulation/*Jack*.cpp
     audio/*.cpp dsp/*.cpp app/*.cpp files/*.cpp e2e/*.cpp)
 filter=${1:-$(grep -ohE '^TEST(_F|_P)?\([A-Za-z0-9_]+' "${files[@]}" | sed 's/.*(//' |
-    sort -u | sed 's/.*/*&.*/' | paste -sd: -)}
+    sort -u | sed 's/.*/*&.*/' | paste -sd: -)-${slow_timing}}
 
 # Reports go to files, so races in the programs the end-to-end tests start (whose output the
 # tests discard) are seen too.
