@@ -1,6 +1,6 @@
 #!/bin/sh
-# Validates every TTL file of an LV2 bundle against the installed LV2 specification; fails on
-# any error (warnings are shown, not counted).
+# Checks every TTL file of an LV2 bundle with lv2_validate against the LV2 vocabularies installed
+# on this machine; fails on any error (warnings are shown, not counted).
 #   scripts/lv2-validate.sh <build>/lv2/vorpline.lv2
 set -u
 bundle=${1:?usage: lv2-validate.sh BUNDLE}
