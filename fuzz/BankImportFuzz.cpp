@@ -5,16 +5,13 @@
 #include <cstdint>
 #include <span>
 
+#include "FuzzCheck.h"
 #include "presets/BankImport.h"
 #include "presets/PresetFolder.h"
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) {
-        __builtin_trap();
-    }
-}
+using vorpline::fuzz::Check;
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <span>
 
+#include "FuzzCheck.h"
 #include "modulation/TFormBend.h"
 
 namespace {
@@ -25,11 +26,7 @@ uint8_t Expected(std::span<const uint8_t, TFrameBend::kRecordSize> record, uint8
     return result;
 }
 
-void Check(bool ok) {
-    if (!ok) {
-        __builtin_trap();
-    }
-}
+using vorpline::fuzz::Check;
 
 void CheckFrames(TFormBend& form) {
     const auto stored = form.PresetBytes();

@@ -8,17 +8,14 @@
 #include <span>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "presets/ExportBundle.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-void Check(bool ok) {
-    if (!ok) {
-        __builtin_trap();
-    }
-}
+using vorpline::fuzz::Check;
 
 } // namespace
 

@@ -13,15 +13,12 @@
 #include <utility>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "platform/IniFile.h"
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) {
-        __builtin_trap();
-    }
-}
+using vorpline::fuzz::Check;
 
 // One file per fuzzing process, in a folder of its own that is removed at exit.
 const std::string& FilePath() {

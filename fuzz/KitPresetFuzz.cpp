@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "FuzzCheck.h"
 #include "engine/OPL3.h"
 #include "engine/RegisterMap.h"
 #include "platform/VirtualTimerService.h"
@@ -25,11 +26,7 @@ public:
     void Write(int, uint8_t, uint8_t, uint16_t) override {}
 };
 
-void Check(bool ok) {
-    if (!ok) {
-        __builtin_trap();
-    }
-}
+using vorpline::fuzz::Check;
 
 void CheckChoice(const ComboBox& box, bool noneAllowed) {
     Check(box.ItemIndex() < box.Count());

@@ -5,17 +5,14 @@
 #include <cstdint>
 #include <span>
 
+#include "FuzzCheck.h"
 #include "presets/PerformanceRecord.h"
 
 namespace {
 
 using vorpline::PerformanceRecord;
 
-void Check(bool ok) {
-    if (!ok) {
-        __builtin_trap();
-    }
-}
+using vorpline::fuzz::Check;
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "engine/OPL3.h"
 #include "platform/VirtualTimerService.h"
 #include "presets/ExtLayout.h"
@@ -27,11 +28,7 @@ public:
     }
 };
 
-void Check(bool ok) {
-    if (!ok) {
-        __builtin_trap();
-    }
-}
+using vorpline::fuzz::Check;
 
 bool Same(const PatchRecord& a, const PatchExt& ae, const PatchRecord& b, const PatchExt& be) {
     for (size_t op = 0; op < a.op.size(); ++op) {

@@ -5,15 +5,12 @@
 #include <span>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "midi/StandardMidiFile.h"
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) {
-        __builtin_trap();
-    }
-}
+using vorpline::fuzz::Check;
 
 } // namespace
 
