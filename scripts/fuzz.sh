@@ -3,12 +3,14 @@
 # or RUNS inputs, whichever ends first, from its seed corpus in fuzz/corpus/<name>, with a fixed
 # seed. A crash, a leak, an input that takes a minute or a sanitizer report fails the target
 # and leaves the input in build-fuzz/crashes/<name>; every target runs all the same, and a
-# table of executions and findings per target ends the run.
-#   scripts/fuzz.sh [SECONDS [RUNS]]
+# table of executions and findings per target ends the run. Naming targets runs only those, so
+# two runs over different targets can share the machine's cores.
+#   scripts/fuzz.sh [SECONDS [RUNS [TARGET...]]]
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 seconds=${1:-30}
 runs=${2:--1}
+shift $(( $# < 2 ? $# : 2 ))
 dir="$VORPLINE_ROOT/build-fuzz"
 if [ ! -f "$dir/build.ninja" ]; then
     CC=clang CXX=clang++ cmake -S "$VORPLINE_ROOT" -B "$dir" -G Ninja \
@@ -27,8 +29,10 @@ finding() {
 
 summary=()
 failed=0
-for target in "$dir"/fuzz/fuzz-*; do
+if [ $# -gt 0 ]; then targets=("${@/#/$dir/fuzz/fuzz-}"); else targets=("$dir"/fuzz/fuzz-*); fi
+for target in "${targets[@]}"; do
     name=${target##*/fuzz-}
+    [ -x "$target" ] || { echo "fuzz $name: no such target" >&2; failed=1; continue; }
     work="$dir/corpus/$name"
     crashes="$dir/crashes/$name"
     log="$dir/$name.log"
