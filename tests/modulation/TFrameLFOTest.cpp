@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <numbers>
+#include <sstream>
 #include <vector>
 
 #include "midi/MessageHub.h"
@@ -82,7 +82,11 @@ protected:
             lfo.Tick();
         }
     }
-    int Value() const { return lfo.State().LastSentValue; }
+    void Click(PopupMenu& menu, std::string_view first, std::string_view second = {}) {
+        PopupMenu::Entry* entry = second.empty() ? menu.Find({first}) : menu.Find({first, second});
+        ASSERT_NE(entry, nullptr) << first << " " << second;
+        entry->item.Click();
+    }
 
     const std::vector<std::string> names{kCcFunctionNames.begin(), kCcFunctionNames.end()};
     CcNumberTable numbers = kDefaultCcNumbers;
@@ -95,65 +99,53 @@ protected:
 };
 
 TEST_F(FrameLFOTest, CyclesDelaysPhaseAndAttack) {
-    // Each case: settings, then (ticks run so far, last value sent, running).
+    // Settings over the reset ones, then "ticks run so far:last value sent" with + while
+    // running, - once stopped.
     const struct {
-        const char* what;
-        std::function<void(TFrameLFO&)> setup;
-        std::vector<std::tuple<int, int, bool>> checks;
+        const char* name;
+        int function, duty, amplitude, angle, delay, delay2, attack;
+        const char* cycles;
+        bool flip;
+        const char* checks;
     } cases[] = {
-        {"saw rises by 4/3 a tick",
-         [](TFrameLFO&) {},
-         {{0, 0, true}, {1, 0, true}, {2, 1, true}, {4, 4, true}, {96, 126, true}, {97, 0, true}}},
-        {"flipped saw falls from 127",
-         [](TFrameLFO& l) { l.CheckBoxFlip.SetChecked(true); },
-         {{0, 127, true}, {96, 1, true}}},
-        {"square at duty 50",
-         [](TFrameLFO& l) { l.ComboBoxFunction.UserSelect(kLfoSquare); },
-         {{0, 127, true}, {48, 127, true}, {49, 0, true}, {96, 0, true}, {97, 127, true}}},
-        {"phase 90 starts and ends at 24",
-         [](TFrameLFO& l) {
-             l.TrackBarAngle.SetPosition(90);
-             l.ComboBoxCycles.SetText("1");
-         },
-         {{0, 32, true}, {95, 29, true}, {96, 30, false}}},
-        {"two cycles 24 ticks apart, then stopped on the last value",
-         [](TFrameLFO& l) {
-             l.ComboBoxCycles.SetText("2");
-             l.SetTicks(Setting::Delay2, 24);
-         },
-         {{96, 126, true}, {120, 126, true}, {121, 0, true}, {215, 125, true}, {216, 126, false}}},
-        {"first delay",
-         [](TFrameLFO& l) { l.SetTicks(Setting::Delay, 10); },
-         {{0, 0, true}, {10, 0, true}, {12, 1, true}}},
-        {"attack 48 rises as a square root",
-         [](TFrameLFO& l) {
-             l.ComboBoxFunction.UserSelect(kLfoSquare);
-             l.TrackBarDuty.SetPosition(99);
-             l.SetTicks(Setting::Attack, 48);
-             l.TrackBarAmplitude.SetPosition(32);
-         },
-         {{0, 64, true}, {1, 64, true}, {13, 80, true}, {48, 95, true}, {49, 96, true}}},
-        {"sine(t)/t at 0 is its limit",
-         [](TFrameLFO& l) {
-             l.ComboBoxFunction.UserSelect(kLfoSinc);
-             l.TrackBarAmplitude.SetPosition(32);
-         },
-         {{0, 96, true}}},
-        {"a negative count sends the start value only",
-         [](TFrameLFO& l) { l.ComboBoxCycles.SetText("-1"); },
-         {{0, 0, false}, {5, 0, false}}},
+        {"saw rises by 4/3 a tick", kLfoSaw, 50, 64, 0, 0, 0, 0, "Infinite", false,
+         "0:0+ 1:0+ 2:1+ 4:4+ 96:126+ 97:0+"},
+        {"flipped saw falls from 127", kLfoSaw, 50, 64, 0, 0, 0, 0, "Infinite", true,
+         "0:127+ 96:1+"},
+        {"square at duty 50", kLfoSquare, 50, 64, 0, 0, 0, 0, "Infinite", false,
+         "0:127+ 48:127+ 49:0+ 96:0+ 97:127+"},
+        {"phase 90 starts and ends at 24", kLfoSaw, 50, 64, 90, 0, 0, 0, "1", false,
+         "0:32+ 95:29+ 96:30-"},
+        {"two cycles 24 ticks apart, then stopped on the last value", kLfoSaw, 50, 64, 0, 0, 24, 0,
+         "2", false, "96:126+ 120:126+ 121:0+ 215:125+ 216:126-"},
+        {"first delay", kLfoSaw, 50, 64, 0, 10, 0, 0, "Infinite", false, "0:0+ 10:0+ 12:1+"},
+        {"attack 48 rises as a square root", kLfoSquare, 99, 32, 0, 0, 0, 48, "Infinite", false,
+         "0:64+ 1:64+ 13:80+ 48:95+ 49:96+"},
+        {"sine(t)/t at 0 is its limit", kLfoSinc, 50, 32, 0, 0, 0, 0, "Infinite", false, "0:96+"},
+        {"a negative count sends the start value only", kLfoSaw, 50, 64, 0, 0, 0, 0, "-1", false,
+         "0:0- 5:0-"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.name);
         lfo.Reset();
-        c.setup(lfo);
+        lfo.ComboBoxFunction.UserSelect(c.function);
+        lfo.TrackBarDuty.SetPosition(c.duty);
+        lfo.TrackBarAmplitude.SetPosition(c.amplitude);
+        lfo.TrackBarAngle.SetPosition(c.angle);
+        lfo.SetTicks(Setting::Delay, c.delay);
+        lfo.SetTicks(Setting::Delay2, c.delay2);
+        lfo.SetTicks(Setting::Attack, c.attack);
+        lfo.ComboBoxCycles.SetText(c.cycles);
+        lfo.CheckBoxFlip.SetChecked(c.flip);
         Start(96);
-        int ran = 0;
-        for (auto [ticks, value, running] : c.checks) {
+        std::istringstream checks(c.checks);
+        int ran = 0, ticks = 0, value = 0;
+        char colon = 0, running = 0;
+        while (checks >> ticks >> colon >> value >> running) {
             Ticks(ticks - ran);
             ran = ticks;
-            EXPECT_EQ(Value(), value) << "after " << ticks;
-            EXPECT_EQ(lfo.Running(), running) << "after " << ticks;
+            EXPECT_EQ(lfo.State().LastSentValue, value) << "after " << ticks;
+            EXPECT_EQ(lfo.Running(), running == '+') << "after " << ticks;
         }
     }
 }
@@ -196,41 +188,52 @@ TEST_F(FrameLFOTest, SendsChangesOnlyAndShrinkingTheDurationStillEndsTheCycle) {
     EXPECT_EQ(posted.size(), before);
 }
 
-TEST_F(FrameLFOTest, NoteTriggers) {
-    struct Event {
-        uint8_t note;
-        bool on;
-        bool running;
-    };
+TEST_F(FrameLFOTest, NoteAndSwitchTriggers) {
+    // 'K' / 'k' strike / release a note, 'S' / 's' move switch 1 / 2 to a value; each followed
+    // by + if the LFO runs afterwards, - if not.
     const struct {
         int trigger, noteFilter, octaveFilter;
-        std::vector<Event> events;
+        const char* events;
+        int switch1; // switch 1's state at the end
     } cases[] = {
-        {TFrameLFO::kTrigStart, 0, 0, {{60, true, false}, {60, false, false}}},
-        {TFrameLFO::kTrigDown, 0, 0, {{60, false, false}, {60, true, true}, {60, false, true}}},
-        {TFrameLFO::kTrigDownUp, 0, 0, {{60, true, true}, {62, false, true}, {60, false, false}}},
-        {TFrameLFO::kTrigUp, 0, 0, {{60, true, false}, {60, false, true}}},
-        {TFrameLFO::kTrigUpDown, 0, 0, {{60, false, true}, {62, true, true}, {60, true, false}}},
-        {TFrameLFO::kTrigDownOnce, 0, 0, {{60, false, false}, {60, true, true}}},
-        {TFrameLFO::kTrigUpOnce, 0, 0, {{60, true, false}, {60, false, true}}},
-        {TFrameLFO::kTrigSw1Down, 0, 0, {{60, true, false}}},
+        {TFrameLFO::kTrigStart, 0, 0, "K60- k60-", 0},
+        {TFrameLFO::kTrigDown, 0, 0, "k60- K60+ k60+", 0},
+        {TFrameLFO::kTrigDownUp, 0, 0, "K60+ k62+ k60-", 0},
+        {TFrameLFO::kTrigUp, 0, 0, "K60- k60+", 0},
+        {TFrameLFO::kTrigUpDown, 0, 0, "k60+ K62+ K60-", 0},
+        {TFrameLFO::kTrigDownOnce, 0, 0, "k60- K60+", 0},
+        {TFrameLFO::kTrigUpOnce, 0, 0, "K60- k60+", 0},
+        {TFrameLFO::kTrigSw1Down, 0, 0, "K60-", 0},
         // "C" only, then octave "C4 B4" only (notes 60..71).
-        {TFrameLFO::kTrigDown, 1, 0, {{61, true, false}, {72, true, true}}},
-        {TFrameLFO::kTrigDown, 0, 6, {{72, true, false}, {71, true, true}}},
+        {TFrameLFO::kTrigDown, 1, 0, "K61- K72+", 0},
+        {TFrameLFO::kTrigDown, 0, 6, "K72- K71+", 0},
+        // Switches: down at 72 and above, up below 56, nothing in between.
+        {TFrameLFO::kTrigSw1DownUp, 0, 0, "S71- S72+ S56+ S55- S60- s127- S127+", 1},
+        {TFrameLFO::kTrigSw1Down, 0, 0, "S100+ S0+", 0},
+        {TFrameLFO::kTrigSw2DownUp, 0, 0, "S100- s100+ s0-", 0},
     };
+    master = false; // enabling starts nothing
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "trigger " << c.trigger << " filters " << c.noteFilter
                                         << "/" << c.octaveFilter);
         lfo.Reset();
-        master = false; // enabling starts nothing
         lfo.ComboBoxTrig.UserSelect(c.trigger);
         lfo.ComboBoxNote.UserSelect(c.noteFilter);
         lfo.ComboBoxOctave.UserSelect(c.octaveFilter);
         Start(96);
-        for (const Event& e : c.events) {
-            lfo.NoteEvent(e.note, 100, e.on);
-            EXPECT_EQ(lfo.Running(), e.running) << int(e.note) << (e.on ? " on" : " off");
+        std::istringstream events(c.events);
+        char kind = 0, running = 0;
+        int value = 0;
+        while (events >> kind >> value >> running) {
+            const auto byte = static_cast<uint8_t>(value);
+            if (kind == 'S' || kind == 's') {
+                kind == 'S' ? lfo.Switch1Event(byte) : lfo.Switch2Event(byte);
+            } else {
+                lfo.NoteEvent(byte, 100, kind == 'K');
+            }
+            EXPECT_EQ(lfo.Running(), running == '+') << kind << value;
         }
+        EXPECT_EQ(lfo.State().SwitchState1, c.switch1);
     }
     // "Down" restarts on every key, "Down once" not while running; a disabled LFO hears nothing.
     for (int trigger : {TFrameLFO::kTrigDown, TFrameLFO::kTrigDownOnce}) {
@@ -247,63 +250,39 @@ TEST_F(FrameLFOTest, NoteTriggers) {
     EXPECT_FALSE(lfo.Running());
 }
 
-TEST_F(FrameLFOTest, SwitchHysteresis) {
-    // (switch, value, running afterwards, switch 1 state afterwards)
-    const struct {
-        int trigger;
-        std::vector<std::tuple<int, uint8_t, bool, int>> steps;
-    } cases[] = {
-        {TFrameLFO::kTrigSw1DownUp,
-         {{1, 71, false, 0},
-          {1, 72, true, 1},
-          {1, 56, true, 1},
-          {1, 55, false, 0},
-          {1, 60, false, 0},
-          {2, 127, false, 0},
-          {1, 127, true, 1}}},
-        {TFrameLFO::kTrigSw1Down, {{1, 100, true, 1}, {1, 0, true, 0}}},
-        {TFrameLFO::kTrigSw2DownUp, {{1, 100, false, 0}, {2, 100, true, 0}, {2, 0, false, 0}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.trigger);
-        lfo.Reset();
-        lfo.ComboBoxTrig.UserSelect(c.trigger);
-        Start(96);
-        for (auto [which, value, running, state1] : c.steps) {
-            which == 1 ? lfo.Switch1Event(value) : lfo.Switch2Event(value);
-            EXPECT_EQ(lfo.Running(), running) << which << ":" << int(value);
-            EXPECT_EQ(lfo.State().SwitchState1, state1) << which << ":" << int(value);
-        }
-    }
-}
-
 TEST_F(FrameLFOTest, ModulationTargets) {
+    // Amplitude, duration, duty, flip, mirror, function, offset: the target moves, nothing else.
+    auto shown = [this] {
+        return std::vector<int>{lfo.TrackBarAmplitude.Position(), lfo.Ticks(Setting::Duration),
+                                lfo.TrackBarDuty.Position(),      lfo.CheckBoxFlip.Checked(),
+                                lfo.CheckBoxMirror.Checked(),     lfo.ComboBoxFunction.ItemIndex(),
+                                lfo.TrackBarOffset.Position()};
+    };
     const struct {
         int target;
         uint8_t value;
-        std::function<int(const TFrameLFO&)> read;
-        int expected;
+        std::vector<int> expected;
     } cases[] = {
-        {TFrameLFO::kRecvAmplitude, 100, [](auto& l) { return l.TrackBarAmplitude.Position(); },
-         100},
-        {TFrameLFO::kRecvDuration, 127, [](auto& l) { return l.Ticks(Setting::Duration); }, 190},
-        {TFrameLFO::kRecvDuty, 0, [](auto& l) { return l.TrackBarDuty.Position(); }, 1},
-        {TFrameLFO::kRecvDuty, 127, [](auto& l) { return l.TrackBarDuty.Position(); }, 99},
-        {TFrameLFO::kRecvFlip, 64, [](auto& l) { return int(l.CheckBoxFlip.Checked()); }, 1},
-        {TFrameLFO::kRecvMirror, 64, [](auto& l) { return int(l.CheckBoxMirror.Checked()); }, 1},
-        {TFrameLFO::kRecvFunction, 127, [](auto& l) { return l.ComboBoxFunction.ItemIndex(); },
-         kLfoTriangle},
-        {TFrameLFO::kRecvOffset, 127, [](auto& l) { return l.TrackBarOffset.Position(); }, 190},
+        {TFrameLFO::kRecvAmplitude, 100, {100, 0, 50, 0, 0, kLfoSaw, 64}},
+        {TFrameLFO::kRecvDuration, 127, {64, 190, 50, 0, 0, kLfoSaw, 64}},
+        {TFrameLFO::kRecvDuty, 0, {64, 0, 1, 0, 0, kLfoSaw, 64}},
+        {TFrameLFO::kRecvDuty, 127, {64, 0, 99, 0, 0, kLfoSaw, 64}},
+        {TFrameLFO::kRecvFlip, 64, {64, 0, 50, 1, 0, kLfoSaw, 64}},
+        {TFrameLFO::kRecvFlip, 63, {64, 0, 50, 0, 0, kLfoSaw, 64}},
+        {TFrameLFO::kRecvMirror, 64, {64, 0, 50, 0, 1, kLfoSaw, 64}},
+        {TFrameLFO::kRecvFunction, 127, {64, 0, 50, 0, 0, kLfoTriangle, 64}},
+        {TFrameLFO::kRecvOffset, 127, {64, 0, 50, 0, 0, kLfoSaw, 190}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.target << ":" << int(c.value));
         lfo.Reset();
+        const std::vector<int> reset = shown();
         lfo.ComboBoxTarget.UserSelect(c.target);
         lfo.ModulationEvent(c.value);
-        EXPECT_NE(c.read(lfo), c.expected) << "a disabled LFO hears nothing";
+        EXPECT_EQ(shown(), reset) << "a disabled LFO hears nothing";
         lfo.CheckBoxEnable.SetChecked(true);
         lfo.ModulationEvent(c.value);
-        EXPECT_EQ(c.read(lfo), c.expected);
+        EXPECT_EQ(shown(), c.expected);
     }
     // Duration keeps the current resolution's range: at x 4, 64 is half of 3072.
     lfo.ComboBoxTarget.UserSelect(TFrameLFO::kRecvDuration);
@@ -340,59 +319,22 @@ TEST_F(FrameLFOTest, RecordLayoutByteForByte) {
     std::array<uint8_t, TFrameLFO::kRecordSize> bytes;
     bytes.fill(0xFF);
     lfo.StoreRecord(bytes);
-    const std::array<uint8_t, TFrameLFO::kRecordSize> expected = {
-        1,
-        0xFF,
-        kCcLfoModulation,
-        5,
-        1,
-        TFrameLFO::kRecvMirror,
-        TFrameLFO::kTrigUpOnce,
-        kLfoTriangle,
-        33,
-        0x02 | 0x04 | 0x10,
-        12,
-        11,
-        4,
-        2,
-        1,
-        8,
-        0xFD,
-        0xFF,
-        0xFF,
-        0xFF, // n -3
-        0x2C,
-        0x01,
-        0,
-        0, // cycles 300
-        0xC0,
-        0xFF,
-        0xFF,
-        0xFF, // offset -64
-        128,
-        0,
-        0,
-        0,
-        0x67,
-        1,
-        0,
-        0, // amplitude, phase 359
-        0xE8,
-        0x03,
-        0,
-        0, // duration 1000 (x 4)
-        0xBC,
-        0x02,
-        0,
-        0, // first delay 700
-        5,
-        0,
-        0,
-        0,
-        0,
-        0x30,
-        0,
-        0}; // repeat delay 5, attack 12288
+    // Enable, (unwritten), send (LFO Modulation), dest, receive, target (Mirror), trigger (Up
+    // once), function (Triangle), duty, flags, note, octave, the multipliers; then n, cycles,
+    // offset, amplitude, phase and the ticks of duration, first delay, repeat delay and attack
+    // as little-endian 32-bit integers.
+    const std::array<uint8_t, 16> head = {1, 0xFF, 4, 5, 1, 5, 6, 9, 33, 0x16, 12, 11, 4, 2, 1, 8};
+    auto record = [&head](std::array<int32_t, 9> words) {
+        std::array<uint8_t, TFrameLFO::kRecordSize> r{};
+        std::copy(head.begin(), head.end(), r.begin());
+        for (size_t i = 0; i < words.size(); ++i) {
+            for (size_t b = 0; b < 4; ++b) {
+                r[16 + 4 * i + b] = static_cast<uint8_t>(static_cast<uint32_t>(words[i]) >> 8 * b);
+            }
+        }
+        return r;
+    };
+    const auto expected = record({-3, 300, -64, 128, 359, 1000, 700, 5, 12288});
     EXPECT_EQ(bytes, expected);
 
     // Loaded into a fresh LFO it stores the same bytes; "Infinite" and a non-number.
@@ -407,12 +349,7 @@ TEST_F(FrameLFOTest, RecordLayoutByteForByte) {
     lfo.ComboBoxCycles.UserType("Infinite");
     lfo.ComboBoxn.SetText("many");
     lfo.StoreRecord(bytes);
-    auto le32 = [&](size_t at) {
-        return uint32_t(bytes[at]) | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-               uint32_t(bytes[at + 3]) << 24;
-    };
-    EXPECT_EQ(le32(20), 0x7FFFFFFFu);
-    EXPECT_EQ(le32(16), 1u);
+    EXPECT_EQ(bytes, record({1, TFrameLFO::kEndless, -64, 128, 359, 1000, 700, 5, 12288}));
 
     // Any bytes load without harm: nothing selected, values held to range, and it runs.
     std::array<uint8_t, TFrameLFO::kRecordSize> junk;
@@ -431,38 +368,28 @@ TEST_F(FrameLFOTest, RecordLayoutByteForByte) {
 }
 
 TEST_F(FrameLFOTest, MenusAndLabelsSetValues) {
-    auto click = [this](PopupMenu& menu, std::initializer_list<std::string_view> path) {
-        PopupMenu::Entry* entry = menu.Find(path);
-        ASSERT_NE(entry, nullptr);
-        entry->item.Click();
-    };
     const struct {
         PopupMenu TFrameLFO::*menu;
-        std::vector<std::string_view> path;
+        std::string_view first, second;
         Setting setting;
         int before, ticks, multiplier;
     } cases[] = {
-        {&TFrameLFO::PopupMenuDuration, {"4 (16)", "1536 (16)"}, Setting::Duration, 0, 1536, 4},
-        {&TFrameLFO::PopupMenuDuration, {"x 2"}, Setting::Duration, 12288, 12288, 8},
-        {&TFrameLFO::PopupMenuDuration, {"x 2"}, Setting::Duration, 100, 200, 2},
-        {&TFrameLFO::PopupMenuDuration, {"/ 2"}, Setting::Duration, 385, 192, 1},
-        {&TFrameLFO::PopupMenuDuration, {"7 (28)", "672 (4)"}, Setting::Duration, 0, 672, 2},
-        {&TFrameLFO::PopupMenuDel2, {"4 (16)", "384 (4)"}, Setting::Delay2, 0, 384, 2},
-        {&TFrameLFO::PopupMenuDel1, {"Resolution", "2t (768)"}, Setting::Delay, 191, 190, 2},
-        {&TFrameLFO::PopupMenuAttack, {"Resolution", "1t (192)"}, Setting::Attack, 3000, 192, 1},
+        {&TFrameLFO::PopupMenuDuration, "4 (16)", "1536 (16)", Setting::Duration, 0, 1536, 4},
+        {&TFrameLFO::PopupMenuDuration, "x 2", {}, Setting::Duration, 12288, 12288, 8},
+        {&TFrameLFO::PopupMenuDuration, "x 2", {}, Setting::Duration, 100, 200, 2},
+        {&TFrameLFO::PopupMenuDuration, "/ 2", {}, Setting::Duration, 385, 192, 1},
+        {&TFrameLFO::PopupMenuDuration, "7 (28)", "672 (4)", Setting::Duration, 0, 672, 2},
+        {&TFrameLFO::PopupMenuDel2, "4 (16)", "384 (4)", Setting::Delay2, 0, 384, 2},
+        {&TFrameLFO::PopupMenuDel1, "Resolution", "2t (768)", Setting::Delay, 191, 190, 2},
+        {&TFrameLFO::PopupMenuAttack, "Resolution", "1t (192)", Setting::Attack, 3000, 192, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.path.front() << " from " << c.before);
+        SCOPED_TRACE(testing::Message() << c.first << " " << c.second << " from " << c.before);
         lfo.SetTicks(c.setting, c.before);
-        PopupMenu& menu = lfo.*c.menu;
-        PopupMenu::Entry* entry =
-            c.path.size() == 1 ? menu.Find({c.path[0]}) : menu.Find({c.path[0], c.path[1]});
-        ASSERT_NE(entry, nullptr);
-        entry->item.Click();
+        Click(lfo.*c.menu, c.first, c.second);
         EXPECT_EQ(lfo.Ticks(c.setting), c.ticks);
         EXPECT_EQ(lfo.ResolutionMultiplier(c.setting), c.multiplier);
         EXPECT_EQ(lfo.Bar(c.setting).Max(), 192 * c.multiplier);
-        EXPECT_EQ(lfo.Bar(c.setting).Position(), c.ticks / c.multiplier);
     }
     EXPECT_TRUE(lfo.PopupMenuAttack.Find({"Resolution", "1t (192)"})->Checked());
     EXPECT_FALSE(lfo.PopupMenuAttack.Find({"Resolution", "2t (768)"})->Checked());
@@ -470,21 +397,21 @@ TEST_F(FrameLFOTest, MenusAndLabelsSetValues) {
 
     // Calculator items ask with their meter and the current value; "Cancel" changes nothing.
     calculatorResult = 100;
-    click(lfo.PopupMenuDuration, {"5 (20)", "Calculator"});
+    Click(lfo.PopupMenuDuration, "5 (20)", "Calculator");
     calculatorResult.reset();
-    click(lfo.PopupMenuDel1, {"Calculator"});
+    Click(lfo.PopupMenuDel1, "Calculator");
     EXPECT_EQ(calculatorCalls, (std::vector<std::pair<int, int>>{{20, 672}, {16, 190}}));
     EXPECT_EQ(lfo.Ticks(Setting::Duration), 100);
     EXPECT_EQ(lfo.Ticks(Setting::Delay), 190);
 
     lfo.TrackBarAmplitude.SetPosition(100);
-    click(lfo.PopupMenuAmp, {"x 2"});
+    Click(lfo.PopupMenuAmp, "x 2");
     EXPECT_EQ(lfo.LabelAmplitudeVal.Caption(), "+/- 128");
     lfo.TrackBarOffset.SetPosition(-63);
-    click(lfo.PopupMenuOffset, {"/ 2"});
+    Click(lfo.PopupMenuOffset, "/ 2");
     EXPECT_EQ(lfo.TrackBarOffset.Position(), -31);
-    click(lfo.PopupMenuOffset, {"96 (upper)"});
-    click(lfo.PopupMenuPhase, {"270"});
+    Click(lfo.PopupMenuOffset, "96 (upper)");
+    Click(lfo.PopupMenuPhase, "270");
     EXPECT_EQ(lfo.LabelOffsetVal.Caption() + " " + lfo.LabelAngleVal.Caption(), "96 270");
     for (Label* label : {&lfo.LabelOffset, &lfo.LabelAngle, &lfo.LabelDuration}) {
         label->Click();
@@ -498,8 +425,7 @@ TEST_F(FrameLFOTest, MenusAndLabelsSetValues) {
 TEST_F(FrameLFOTest, DestinationListFollowsTheSendFunction) {
     const struct {
         int send;
-        const char* first;
-        const char* last;
+        const char *first, *last;
         bool choosable;
     } cases[] = {
         {kCcMasterPan, "Master", "Master", false},
