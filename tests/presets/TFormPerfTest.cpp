@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <tuple>
 
 #include "modulation/TFormRT.h"
 #include "platform/VirtualTimerService.h"
@@ -47,14 +48,15 @@ struct Window {
                    "",
                    "",
                    "",
-                   [this](const std::string& preset) {
-                       this->log.push_back(tag + " " + preset);
-                       return true;
-                   },
+                   [this](const std::string& preset) { return Log(preset); },
                    {},
-                   [this] { this->log.push_back(tag + " Default"); }},
+                   [this] { Log("Default"); }},
                   {}) {
-        enable.onClick = [this] { this->log.push_back(tag + (enable.Checked() ? " on" : " off")); };
+        enable.onClick = [this] { Log(enable.Checked() ? "on" : "off"); };
+    }
+    bool Log(const std::string& what) {
+        log.push_back(tag + " " + what);
+        return true;
     }
     std::string tag;
     std::vector<std::string>& log;
@@ -78,35 +80,19 @@ std::vector<uint8_t> Sbi() {
     return TSbi::Encode('2', "Lead", PatchRecord{}, PatchExt{});
 }
 
-// Every file and folder below `top`, each file by its size and a hash of its bytes (so a
-// difference prints short).
-std::map<std::string, std::string> Snapshot(const fs::path& top) {
-    std::map<std::string, std::string> files;
+// Every file and folder below `top`, a file by a hash of its bytes (so a difference prints short).
+std::map<std::string, std::size_t> Snapshot(const fs::path& top) {
+    std::map<std::string, std::size_t> files;
     for (const auto& entry : fs::recursive_directory_iterator(top)) {
-        const std::string bytes = entry.is_directory() ? "" : TempDir::Read(entry.path());
         files[fs::relative(entry.path(), top).string()] =
-            entry.is_directory() ? "folder"
-                                 : std::to_string(bytes.size()) + " bytes, hash " +
-                                       std::to_string(std::hash<std::string>{}(bytes));
+            entry.is_directory() ? 0 : std::hash<std::string>{}(TempDir::Read(entry.path()));
     }
     return files;
 }
 
-PerformanceRecord Show() {
-    PerformanceRecord r;
-    r.preset = "Lead";
-    r.bank = 1;
-    r.drum = "Kit";
-    r.clockSource = 1;
-    r.tempo = 140;
-    r.cc = "Knobs";
-    r.lfo = "Wobble";
-    r.lfoEnable = true;
-    r.seq = "Steps";
-    r.bend = "Crush";
-    r.bendEnable = true;
-    return r;
-}
+// Preset, bank, kit, clock source, tempo, map, then the LFO, sequence and bend with enables.
+const PerformanceRecord kShow{"Lead",   1,    "Kit",   1,     140,     "Knobs",
+                              "Wobble", true, "Steps", false, "Crush", true};
 
 class TFormPerfTest : public ::testing::Test {
 protected:
@@ -118,7 +104,7 @@ protected:
         clock.EditBPM.Observe([this] { log.push_back("tempo " + clock.EditBPM.Text()); });
         clock.RadioGroupSRC.Observe(
             [this] { log.push_back("source " + std::to_string(clock.RadioGroupSRC.ItemIndex())); });
-        // The files Show() names, each of its kind's size.
+        // The files kShow names, each of its kind's size.
         Put(root / "4op/Lead.sbi", Sbi());
         Put(root / "drum kit/Kit.kit", std::vector<uint8_t>(90, 1));
         Put(root / "control change/Knobs.txt", {'1', '\n'});
@@ -157,6 +143,15 @@ protected:
         return dialog;
     }
 
+    // Imports the bundle `bytes` from a file called `file`.
+    void Import(const std::vector<uint8_t>& bytes, const std::string& file = "Show.exp") {
+        chosen = (dir.path / "in" / file).string();
+        Put(chosen, bytes);
+        errors.clear();
+        answers.asked.clear();
+        Dialog(Targets())->SpeedButtonImport.Click();
+    }
+
     TempDir dir;
     fs::path root = dir.path / "vpx";
     std::vector<std::string> log;
@@ -176,7 +171,7 @@ protected:
 };
 
 TEST_F(TFormPerfTest, PreviewShowsTheRecordAndLoadAppliesInOrder) {
-    ASSERT_TRUE(WritePerformanceFile(root / "Show.vpx", Show()));
+    ASSERT_TRUE(WritePerformanceFile(root / "Show.vpx", kShow));
     for (Window* w : {&lfo, &seq, &bend}) {
         w->enable.SetChecked(true);
     }
@@ -186,24 +181,17 @@ TEST_F(TFormPerfTest, PreviewShowsTheRecordAndLoadAppliesInOrder) {
     auto dialog = Dialog(Targets());
     // Opening shows the instrument as it is: the LFO window's preset, the clock's tempo.
     EXPECT_THAT(dialog->ComboBoxLfo.Items(), ElementsAre("Default", "Wobble"));
-    EXPECT_EQ(dialog->ComboBoxLfo.Text(), "Wobble");
-    EXPECT_EQ(dialog->ComboBoxSeq.Text(), "Default");
-    EXPECT_EQ(dialog->EditBPM.Text(), "120");
-    EXPECT_EQ(dialog->ComboBoxBank.ItemIndex(), 2);
-    EXPECT_TRUE(dialog->CheckBoxSeq.Checked());
+    EXPECT_EQ(dialog->Record(),
+              (PerformanceRecord{
+                  .lfo = "Wobble", .lfoEnable = true, .seqEnable = true, .bendEnable = true}));
     EXPECT_EQ(dialog->Caption(), "Performance - Vorpline");
 
     EXPECT_THAT(dialog->ListBoxPerformance.Items(), ElementsAre("Show"));
     dialog->ListBoxPerformanceEnter();
     EXPECT_EQ(dialog->EditTitle.Text(), "Show");
-    EXPECT_EQ(dialog->ComboBoxBank.ItemIndex(), 1);
     EXPECT_THAT(dialog->ComboBoxPreset.Items(), ElementsAre("Default", "Lead"));
-    EXPECT_EQ(dialog->ComboBoxPreset.Text(), "Lead");
-    EXPECT_EQ(dialog->ComboBoxClock.ItemIndex(), 1);
-    EXPECT_EQ(dialog->EditBPM.Text(), "140");
     EXPECT_FALSE(dialog->EditBPM.Enabled()); // the tempo is the outside clock's
-    EXPECT_FALSE(dialog->CheckBoxSeq.Checked());
-    EXPECT_EQ(dialog->Record(), Show());
+    EXPECT_EQ(dialog->Record(), kShow);
     EXPECT_EQ(dialog->Caption(), "Performance - Vorpline - Show");
     EXPECT_THAT(log, IsEmpty());
 
@@ -216,7 +204,7 @@ TEST_F(TFormPerfTest, PreviewShowsTheRecordAndLoadAppliesInOrder) {
 }
 
 TEST_F(TFormPerfTest, AbsentWindowsAreNeitherShownNorAppliedAndMissingNamesPickTheFirst) {
-    PerformanceRecord record = Show();
+    PerformanceRecord record = kShow;
     record.cc = "Gone";
     ASSERT_TRUE(WritePerformanceFile(root / "Show.vpx", record));
     // A record cut short is no performance: not listed, not previewed.
@@ -232,12 +220,10 @@ TEST_F(TFormPerfTest, AbsentWindowsAreNeitherShownNorAppliedAndMissingNamesPickT
     EXPECT_FALSE(dialog->Preview("Cut"));
     EXPECT_EQ(dialog->Caption(), "Performance - Vorpline");
     ASSERT_TRUE(dialog->Preview("Show"));
-    EXPECT_EQ(dialog->ComboBoxCc.Text(), "Default");
     // The disabled controls keep what they held, and so does a saved record.
     const PerformanceRecord shown = dialog->Record();
-    EXPECT_EQ(shown.tempo, 100u);
-    EXPECT_EQ(shown.lfo, "Default");
-    EXPECT_EQ(shown.drum, "Default");
+    EXPECT_EQ(std::tuple(shown.cc, shown.tempo, shown.lfo, shown.drum),
+              std::tuple("Default", 100u, "Default", "Default"));
     log.clear();
     dialog->ButtonLoad.Click();
     EXPECT_THAT(log, ElementsAre("bank 1", "main Lead", "cc Default", "bend Crush", "bend on"));
@@ -245,11 +231,9 @@ TEST_F(TFormPerfTest, AbsentWindowsAreNeitherShownNorAppliedAndMissingNamesPickT
 
 TEST_F(TFormPerfTest, SaveAndDelete) {
     auto dialog = Dialog(Targets());
-    const std::vector<std::pair<std::string, std::string>> saves = {
-        {"", "Performance title missing."},
-        {"a/b", "Performance save failed. A preset name cannot contain \"/\" or \"\\\"."},
-    };
-    for (const auto& [title, message] : saves) {
+    for (const auto& [title, message] :
+         {std::pair{"", "Performance title missing."},
+          {"a/b", "Performance save failed. A preset name cannot contain \"/\" or \"\\\"."}}) {
         errors.clear();
         dialog->EditTitle.SetText(title);
         dialog->EditTitle.UserKeyUp('\r');
@@ -264,8 +248,7 @@ TEST_F(TFormPerfTest, SaveAndDelete) {
     EXPECT_TRUE(dialog->Applied());
     const auto saved = ReadPerformanceFile(root / "Gig.vpx");
     ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->lfo, "Wobble");
-    EXPECT_EQ(saved->tempo, 120u);
+    EXPECT_EQ(std::tuple(saved->lfo, saved->tempo), std::tuple("Wobble", 120u));
 
     for (bool ok : {false, true}) {
         answers.script = {ok};
@@ -282,7 +265,7 @@ TEST_F(TFormPerfTest, SaveAndDelete) {
 }
 
 TEST_F(TFormPerfTest, ExportThenImportIntoAFreshTreeAsksBeforeReplacing) {
-    PerformanceRecord record = Show();
+    PerformanceRecord record = kShow;
     record.drum = "Default"; // no file: an empty entry
     ASSERT_TRUE(WritePerformanceFile(root / "Gig.vpx", record));
     fs::create_directories(dir.path / "out");
@@ -300,21 +283,22 @@ TEST_F(TFormPerfTest, ExportThenImportIntoAFreshTreeAsksBeforeReplacing) {
     PerformanceTargets fresh = Targets();
     fresh.presetRoot = other.path / "vpx";
     dialog = Dialog(fresh);
-    dialog->SpeedButtonImport.Click();
-    EXPECT_THAT(errors, IsEmpty());
-    EXPECT_THAT(answers.asked, IsEmpty());
-    EXPECT_THAT(dialog->ListBoxPerformance.Items(), ElementsAre("Show"));
-    for (const char* file : {"4op/Lead.sbi", "control change/Knobs.txt", "lfo/Wobble.lfo",
-                             "sequence/Steps.seq", "circuit bend/Crush.bnd"}) {
-        EXPECT_EQ(TempDir::Read(fresh.presetRoot / file), TempDir::Read(root / file)) << file;
+    // The same bundle twice: the second time replaces nothing, so nothing is asked.
+    for (int pass = 0; pass < 2; ++pass) {
+        dialog->SpeedButtonImport.Click();
+        EXPECT_THAT(errors, IsEmpty());
+        EXPECT_THAT(answers.asked, IsEmpty());
     }
-    EXPECT_EQ(TempDir::Read(fresh.presetRoot / "Show.vpx"), TempDir::Read(root / "Gig.vpx"));
-    EXPECT_FALSE(fs::exists(fresh.presetRoot / "drum kit"));
-    // The same bundle again replaces nothing, so nothing is asked.
-    dialog->SpeedButtonImport.Click();
-    EXPECT_THAT(answers.asked, IsEmpty());
+    EXPECT_THAT(dialog->ListBoxPerformance.Items(), ElementsAre("Show"));
+    // The new tree is the old one under the bundle's name, without the kit it does not name.
+    fs::remove_all(root / "drum kit");
+    fs::rename(root / "Gig.vpx", root / "Show.vpx");
+    EXPECT_EQ(Snapshot(fresh.presetRoot), Snapshot(root));
 
     // Changed files are replaced only after "OK" to each question.
+    const std::vector<std::string> questions = {
+        "Import performance: Overwrite performance?",
+        "Import performance: Overwrite presets?\nlfo/Wobble.lfo"};
     const struct {
         std::vector<bool> script;
         std::size_t questions;
@@ -327,11 +311,7 @@ TEST_F(TFormPerfTest, ExportThenImportIntoAFreshTreeAsksBeforeReplacing) {
         answers.script = c.script;
         dialog->SpeedButtonImport.Click();
         EXPECT_THAT(errors, IsEmpty());
-        ASSERT_EQ(answers.asked.size(), c.questions);
-        EXPECT_EQ(answers.asked[0], "Import performance: Overwrite performance?");
-        if (c.questions > 1) {
-            EXPECT_EQ(answers.asked[1], "Import performance: Overwrite presets?\nlfo/Wobble.lfo");
-        }
+        EXPECT_EQ(answers.asked, std::vector(questions.begin(), questions.begin() + c.questions));
         EXPECT_EQ(TempDir::Read(fresh.presetRoot / "lfo/Wobble.lfo") ==
                       TempDir::Read(root / "lfo/Wobble.lfo"),
                   c.replaced);
@@ -339,8 +319,11 @@ TEST_F(TFormPerfTest, ExportThenImportIntoAFreshTreeAsksBeforeReplacing) {
     }
 }
 
-std::vector<uint8_t> Bundle(const PerformanceRecord& record,
+// A bundle of the record naming `name` in `field`, with `files` beside it.
+std::vector<uint8_t> Bundle(std::string PerformanceRecord::*field, const std::string& name,
                             const std::map<BundleEntry, std::vector<uint8_t>>& files = {}) {
+    PerformanceRecord record;
+    record.*field = name;
     BundleEntries entries;
     const auto image = EncodePerformance(record);
     entries[0].assign(image.begin(), image.end());
@@ -350,29 +333,24 @@ std::vector<uint8_t> Bundle(const PerformanceRecord& record,
     return EncodeBundle(entries);
 }
 
-PerformanceRecord Naming(std::string PerformanceRecord::*field, const std::string& name) {
-    PerformanceRecord record;
-    record.*field = name;
-    return record;
-}
-
 TEST_F(TFormPerfTest, HostileBundlesFailWholeAndChangeNothing) {
+    using P = PerformanceRecord;
     Put(dir.path / "outside.txt", {'k', 'e', 'e', 'p'});
     Put(root / "Show.vpx", std::vector<uint8_t>(1560, 9));
     fs::create_directories(root / "lfo/Folder.lfo");
-    const PerformanceRecord wobble = Naming(&PerformanceRecord::lfo, "New");
-    const std::vector<uint8_t> lfoFile(416, 5);
-    const auto valid = Bundle(wobble, {{BundleEntry::Lfo, lfoFile}});
+    fs::create_directories(dir.path / "in");
+    const std::vector<uint8_t> lfoFile(416, 5), kit(90);
+    const auto valid = Bundle(&P::lfo, "New", {{BundleEntry::Lfo, lfoFile}});
     // Without the last two length fields and the LFO preset's last byte.
-    auto cut = valid;
-    cut.resize(valid.size() - 5);
+    const std::vector<uint8_t> cut(valid.begin(), valid.end() - 5);
     auto trailing = valid;
     trailing.resize(valid.size() + 6000);
     auto magic = valid;
     magic[2] = 'Q';
     BundleEntries shortRecord;
     shortRecord[0].resize(1559);
-    const std::string nameProblem = "A preset name cannot contain \"/\" or \"\\\".";
+    const std::string slash = "A preset name cannot contain \"/\" or \"\\\".";
+    const std::string control = "A preset name cannot contain control characters.";
 
     const struct {
         const char* what;
@@ -380,32 +358,26 @@ TEST_F(TFormPerfTest, HostileBundlesFailWholeAndChangeNothing) {
         std::string problem;
         std::string file = "Show.exp";
     } cases[] = {
-        {"parent", Bundle(Naming(&PerformanceRecord::lfo, "../x"), {{BundleEntry::Lfo, lfoFile}}),
-         "the LFO preset name cannot be a file name. " + nameProblem},
-        {"dots", Bundle(Naming(&PerformanceRecord::seq, ".."), {{BundleEntry::Seq, {}}}),
+        {"parent", Bundle(&P::lfo, "../x", {{BundleEntry::Lfo, lfoFile}}),
+         "the LFO preset name cannot be a file name. " + slash},
+        {"dots", Bundle(&P::seq, "..", {{BundleEntry::Seq, {}}}),
          "the sequence name cannot be a file name. A preset name cannot start with \".\"."},
-        {"backslash", Bundle(Naming(&PerformanceRecord::bend, "a\\b")),
-         "the Circuit Bend preset name cannot be a file name. " + nameProblem},
-        {"absolute",
-         Bundle(Naming(&PerformanceRecord::preset, "/etc/passwd"), {{BundleEntry::Preset, Sbi()}}),
-         "the main preset name cannot be a file name. " + nameProblem},
-        {"control", Bundle(Naming(&PerformanceRecord::cc, "a\nb"), {{BundleEntry::Cc, {'x'}}}),
-         "the control change map name cannot be a file name. A preset name cannot contain "
-         "control characters."},
-        {"long", Bundle(Naming(&PerformanceRecord::lfo, std::string(129, 'n'))),
+        {"backslash", Bundle(&P::bend, "a\\b"),
+         "the Circuit Bend preset name cannot be a file name. " + slash},
+        {"absolute", Bundle(&P::preset, "/etc/passwd", {{BundleEntry::Preset, Sbi()}}),
+         "the main preset name cannot be a file name. " + slash},
+        {"control", Bundle(&P::cc, "a\nb", {{BundleEntry::Cc, {'x'}}}),
+         "the control change map name cannot be a file name. " + control},
+        {"long", Bundle(&P::lfo, std::string(129, 'n')),
          "the LFO preset name cannot be a file name. A preset name can be at most 128 "
          "characters long."},
-        {"utf8",
-         Bundle(Naming(&PerformanceRecord::drum, "Kit\xFF"),
-                {{BundleEntry::Drum, std::vector<uint8_t>(90)}}),
+        {"utf8", Bundle(&P::drum, "Kit\xFF", {{BundleEntry::Drum, kit}}),
          "the drum kit name is not valid UTF-8 text."},
-        {"default", Bundle(PerformanceRecord{}, {{BundleEntry::Drum, std::vector<uint8_t>(90)}}),
+        {"default", Bundle(&P::drum, "Default", {{BundleEntry::Drum, kit}}),
          "the drum kit entry holds a file, but its name is \"Default\"."},
-        {"size", Bundle(wobble, {{BundleEntry::Lfo, std::vector<uint8_t>(400)}}),
+        {"size", Bundle(&P::lfo, "New", {{BundleEntry::Lfo, std::vector<uint8_t>(400)}}),
          "the LFO preset entry is 400 bytes, not 416."},
-        {"no preset",
-         Bundle(Naming(&PerformanceRecord::preset, "Lead"),
-                {{BundleEntry::Preset, std::vector<uint8_t>(52)}}),
+        {"no preset", Bundle(&P::preset, "Lead", {{BundleEntry::Preset, std::vector<uint8_t>(52)}}),
          "the main preset entry (52 bytes) is no preset file."},
         {"short record", EncodeBundle(shortRecord),
          "the performance entry is 1559 bytes, not 1560."},
@@ -421,33 +393,22 @@ TEST_F(TFormPerfTest, HostileBundlesFailWholeAndChangeNothing) {
         {"empty", {}, "the file is empty."},
         {"huge file", std::vector<uint8_t>(LargestBundle() + 1),
          "the file is larger than any export (" + std::to_string(LargestBundle()) + " bytes)."},
-        {"title", valid,
-         "the file name cannot name a performance. A preset name cannot contain "
-         "control characters.",
-         "Sh\x01ow.exp"},
-        {"unwritable",
-         Bundle(Naming(&PerformanceRecord::lfo, "Folder"), {{BundleEntry::Lfo, lfoFile}}),
+        {"title", valid, "the file name cannot name a performance. " + control, "Sh\x01ow.exp"},
+        {"unwritable", Bundle(&P::lfo, "Folder", {{BundleEntry::Lfo, lfoFile}}),
          "its files could not be written; nothing was changed."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        chosen = (dir.path / "in" / c.file).string();
-        Put(chosen, c.bundle);
         const auto before = Snapshot(dir.path);
-        errors.clear();
-        answers.asked.clear();
-        Dialog(Targets())->SpeedButtonImport.Click();
+        Import(c.bundle, c.file);
+        fs::remove(chosen);
         EXPECT_THAT(errors, ElementsAre("Performance import failed: " + c.problem));
         EXPECT_EQ(Snapshot(dir.path), before);
         // Only a bundle that passed every check gets as far as asking.
         EXPECT_EQ(answers.asked.empty(), std::string(c.what) != "unwritable");
-        fs::remove(chosen);
     }
     // The well-formed bundle goes in.
-    chosen = (dir.path / "in/Show.exp").string();
-    Put(chosen, valid);
-    errors.clear();
-    Dialog(Targets())->SpeedButtonImport.Click();
+    Import(valid);
     EXPECT_THAT(errors, IsEmpty());
     EXPECT_EQ(TempDir::Read(root / "lfo/New.lfo"), std::string(416, '\5'));
 }
