@@ -82,6 +82,18 @@ protected:
 };
 
 TEST_F(FormLFOTest, PresetIsEightRecordsIn416BytesFilledWith0xFF) {
+    // The eight records, each stored over 0xFF, one after the other.
+    auto records = [this] {
+        std::string all;
+        for (const TFrameLFO& lfo : form.FrameLFO) {
+            std::array<uint8_t, TFrameLFO::kRecordSize> record;
+            record.fill(0xFF);
+            lfo.StoreRecord(record);
+            all.append(record.begin(), record.end());
+        }
+        return all;
+    };
+    const std::string reset = records();
     Lfo(0).ComboBoxSend.UserSelect(kCcMasterPan);
     Lfo(7).ComboBoxFunction.UserSelect(kLfoTan);
     Lfo(7).SetTicks(Setting::Attack, 5000);
@@ -90,15 +102,7 @@ TEST_F(FormLFOTest, PresetIsEightRecordsIn416BytesFilledWith0xFF) {
     form.ButtonSave.Click();
     ASSERT_TRUE(errors.empty());
     const std::string file = test::TempDir::Read(Preset("Wobble").string());
-    ASSERT_EQ(file.size(), 416u);
-    std::array<uint8_t, TFrameLFO::kRecordSize> record;
-    for (int i = 0; i < 8; ++i) {
-        record.fill(0xFF);
-        Lfo(i).StoreRecord(record);
-        EXPECT_EQ(file.substr(size_t(i) * 52, 52), std::string(record.begin(), record.end()))
-            << "LFO " << i + 1;
-    }
-    EXPECT_EQ(uint8_t(file[1]), 0xFF);
+    EXPECT_EQ(file, records());
     EXPECT_EQ(form.Caption(), "LFO - Vorpline - Wobble");
 
     // Loading resets first, then takes the records; the enable comes last, so with the master
@@ -106,9 +110,7 @@ TEST_F(FormLFOTest, PresetIsEightRecordsIn416BytesFilledWith0xFF) {
     Lfo(3).ComboBoxSend.UserSelect(kCcCircuitBend);
     form.CheckBoxEnable.SetChecked(true);
     ASSERT_TRUE(form.Presets()->LoadByName("Wobble"));
-    EXPECT_EQ(Lfo(0).ComboBoxSend.ItemIndex(), kCcMasterPan);
-    EXPECT_EQ(Lfo(3).ComboBoxSend.ItemIndex(), kCcMasterVolume);
-    EXPECT_EQ(Lfo(7).Ticks(Setting::Attack), 5000);
+    EXPECT_EQ(records(), file);
     EXPECT_EQ(Running(), "00000001");
 
     // 415 bytes: not listed, and a load fails leaving every LFO reset.
@@ -117,7 +119,7 @@ TEST_F(FormLFOTest, PresetIsEightRecordsIn416BytesFilledWith0xFF) {
     EXPECT_EQ(form.ComboBoxPreset.IndexOf("Short"), ComboBox::kNone);
     EXPECT_NE(form.ComboBoxPreset.IndexOf("Wobble"), ComboBox::kNone);
     EXPECT_FALSE(form.Presets()->LoadByName("Short"));
-    EXPECT_EQ(Lfo(0).ComboBoxSend.ItemIndex(), kCcMasterVolume);
+    EXPECT_EQ(records(), reset);
     EXPECT_EQ(Running(), "00000000");
     EXPECT_EQ(form.Caption(), "LFO - Vorpline");
 }
