@@ -18,6 +18,7 @@
 namespace vorpline {
 namespace {
 
+using User = std::function<void(TFormPort&)>;
 const char* const kTitle = "Vorpline 4.30";
 const std::vector<std::string> kWaveDevices = {"No wave output", "Line [2] Out", "Speakers"};
 
@@ -46,9 +47,8 @@ protected:
     }
 
     // Runs the dialog with `user` playing the user's part.
-    void Run(PortConfig& config, const std::function<void(TFormPort&)>& user,
-             const std::vector<std::string>& waveDevices = kWaveDevices) {
-        form.Execute(config, waveDevices, kTitle, user);
+    void Run(PortConfig& config, const User& user) {
+        form.Execute(config, kWaveDevices, kTitle, user);
     }
 
     test::TempDir dir;
@@ -79,52 +79,73 @@ TEST_F(FormPortTest, FirstStartOffersTheDefaultsAndOkKeepsThem) {
               std::tuple(11025u, 128, 8, 0u));
 }
 
-TEST_F(FormPortTest, CancelOrAClosedDialogAbortsWithAnEmptyPort) {
-    PortConfig config;
-    Run(config, [](TFormPort& f) { f.ButtonCancel.Click(); });
-    PortConfig closed;
-    Run(closed, [](TFormPort&) {});
-    for (const PortConfig* c : {&config, &closed}) {
-        EXPECT_EQ(c->ioType, kIoTypeAborted);
-        EXPECT_EQ(c->ioPort, "");
+TEST_F(FormPortTest, TheOutputIsWhatTheUserLeftOrAbortedWithAnEmptyPort) {
+    using F = TFormPort;
+    const auto sb16 = &F::ComboBoxSb16Address, wave = &F::ComboBoxWavePort;
+    const auto ok = &F::ButtonOk;
+    const struct {
+        const char* name;
+        int type;
+        const char* port;
+        ComboBox F::*box;
+        const char* shown; // the stored port, as the box shows it
+        const char* typed;
+        int pick;         // the item the user selects, -1 for none
+        Button F::*press; // none: the window is closed
+        int wantType;
+        const char* wantPort;
+        bool noDevices = false;
+    } cases[] = {
+        {"cancel", 3, "0220", sb16, "0220", nullptr, -1, &F::ButtonCancel, kIoTypeAborted, ""},
+        {"closed", 3, "0220", sb16, "0220", nullptr, -1, nullptr, kIoTypeAborted, ""},
+        {"typed", 3, "0220", sb16, "0220", "22a", -1, ok, 3, "022A"},
+        {"typed no number", 3, "0220", sb16, "0220", "2x0", -1, ok, kIoTypeAborted, ""},
+        {"stored short", 6, "388", &F::ComboBoxOpl3Address, "0388", nullptr, -1, ok, 6, "0388"},
+        {"stored no number", 4, "zz", &F::ComboBoxSbpro2Address, "0000", nullptr, -1, ok, 4,
+         "0000"},
+        {"FM801 without a card", 0, "E000", &F::ComboBoxFm801Address, "", nullptr, -1, ok,
+         kIoTypeAborted, ""},
+        // A wave device is stored by its name.
+        {"wave device picked", kIoTypeWave, "Speakers", wave, "Speakers", nullptr, 1, ok,
+         kIoTypeWave, "Line [2] Out"},
+        {"wave device gone", kIoTypeWave, "USB Headset", wave, "No wave output", nullptr, -1, ok,
+         kIoTypeWave, "No wave output"},
+        {"no wave devices", kIoTypeWave, "Speakers", wave, "No wave output", nullptr, -1, ok,
+         kIoTypeWave, "No wave output", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFormPort fresh(dir.path, PciRoot().string());
+        PortConfig config = Stored(c.type, c.port);
+        const std::vector<std::string> none;
+        fresh.Execute(config, c.noDevices ? none : kWaveDevices, kTitle, [&c](TFormPort& f) {
+            ComboBox& box = f.*c.box;
+            EXPECT_EQ(box.Text(), c.shown);
+            if (c.typed != nullptr) {
+                box.UserType(c.typed);
+            }
+            if (c.pick >= 0) {
+                box.UserSelect(c.pick);
+            }
+            if (c.press != nullptr) {
+                (f.*c.press).Click();
+            }
+        });
+        EXPECT_EQ(config.ioType, c.wantType);
+        EXPECT_EQ(config.ioPort, c.wantPort);
     }
 }
 
 TEST_F(FormPortTest, AddressesAreHexadecimalAndWrittenAsFourDigits) {
-    EXPECT_EQ(ParsePortAddress("22a"), 0x22A);
-    EXPECT_EQ(ParsePortAddress("FFFF"), 0xFFFF);
-    EXPECT_EQ(ParsePortAddress("00000388"), 0x388);
-    for (const char* bad : {"", "10000", "0x220", " 220", "-1", "22g", "+220"}) {
-        EXPECT_FALSE(ParsePortAddress(bad)) << bad;
+    const std::pair<const char*, std::optional<unsigned>> parsed[] = {
+        {"22a", 0x22A}, {"FFFF", 0xFFFF}, {"00000388", 0x388}, {"", {}},    {"10000", {}},
+        {"0x220", {}},  {" 220", {}},     {"-1", {}},          {"22g", {}}, {"+220", {}}};
+    for (const auto& [text, value] : parsed) {
+        const auto port = ParsePortAddress(text);
+        EXPECT_EQ(port ? std::optional<unsigned>(*port) : std::nullopt, value) << text;
     }
     EXPECT_EQ(FormatPortAddress(0x22A), "022A");
     EXPECT_EQ(FormatPortAddress(0), "0000");
-
-    for (const auto& [typedText, type, port] :
-         {std::tuple{"22a", 3, "022A"}, std::tuple{"2x0", kIoTypeAborted, ""}}) {
-        PortConfig typed;
-        Run(typed, [t = typedText](TFormPort& f) {
-            f.ComboBoxSb16Address.UserType(t);
-            f.ButtonOk.Click();
-        });
-        EXPECT_EQ(typed.ioType, type) << typedText;
-        EXPECT_EQ(typed.ioPort, port) << typedText;
-    }
-
-    // A stored port is shown normalised, or as 0000 when it is not a number at all.
-    PortConfig stored = Stored(6, "388");
-    Run(stored, [](TFormPort& f) { EXPECT_EQ(f.ComboBoxOpl3Address.Text(), "0388"); });
-    stored = Stored(4, "zz");
-    Run(stored, [](TFormPort& f) { EXPECT_EQ(f.ComboBoxSbpro2Address.Text(), "0000"); });
-}
-
-TEST_F(FormPortTest, Fm801WithoutCardHasAnEmptyBoxAndAborts) {
-    PortConfig config = Stored(0, "E000");
-    Run(config, [](TFormPort& f) {
-        EXPECT_EQ(f.ComboBoxFm801Address.Count(), 0);
-        f.ButtonOk.Click();
-    });
-    EXPECT_EQ(config.ioType, kIoTypeAborted);
 }
 
 TEST_F(FormPortTest, DetectedBasesAreListedSmallestFirstAndWinOverAStaleOne) {
@@ -134,10 +155,11 @@ TEST_F(FormPortTest, DetectedBasesAreListedSmallestFirstAndWinOverAStaleOne) {
     AddPciDevice("0000:03:00.0", "0x125d", "0x1969", {0xC000, 0xC400, 0xC800});
     AddPciDevice("0000:02:00.0", "0x125d", "0x1969", {0xA000, 0xA400, 0xB800});
     AddPciDevice("0000:01:00.0", "0x4005", "0x4000", {0x9000});
+    using Items = std::vector<std::string>;
 
     PortConfig fm801 = Stored(0, "e000");
     Run(fm801, [](TFormPort& f) {
-        EXPECT_EQ(f.ComboBoxFm801Address.Items(), (std::vector<std::string>{"D800", "E000"}));
+        EXPECT_EQ(f.ComboBoxFm801Address.Items(), (Items{"D800", "E000"}));
         EXPECT_EQ(f.ComboBoxFm801Address.Text(), "E000");
         EXPECT_EQ(f.ComboBoxAls4000Address.Text(), "9000");
         f.ButtonOk.Click();
@@ -146,12 +168,10 @@ TEST_F(FormPortTest, DetectedBasesAreListedSmallestFirstAndWinOverAStaleOne) {
 
     PortConfig stale = Stored(1, "A000");
     Run(stale, [](TFormPort& f) {
-        EXPECT_EQ(f.ComboBoxSolo1Address.Items(), (std::vector<std::string>{"B800", "C800"}));
-        EXPECT_EQ(f.ComboBoxSolo1Address.Text(), "B800");
+        EXPECT_EQ(f.ComboBoxSolo1Address.Items(), (Items{"B800", "C800"}));
         f.ButtonOk.Click();
     });
-    EXPECT_EQ(stale.ioType, 1);
-    EXPECT_EQ(stale.ioPort, "B800");
+    EXPECT_EQ(std::tuple(stale.ioType, stale.ioPort), std::tuple(1, "B800"));
 
     PortConfig present = Stored(1, "C800");
     Run(present, [](TFormPort& f) { EXPECT_EQ(f.ComboBoxSolo1Address.Text(), "C800"); });
@@ -162,46 +182,37 @@ TEST(FormPortWithoutPciList, PciBoxesTakeTheStoredBaseAsTyped) {
     TFormPort form(dir.path, (dir.path / "no-such-folder").string());
     EXPECT_FALSE(form.DetectionAvailable());
     PortConfig config = Stored(2, "e800");
-    form.Execute(config, kWaveDevices, kTitle, [](TFormPort& f) {
-        EXPECT_EQ(f.ComboBoxAls4000Address.Text(), "E800");
-        f.ButtonOk.Click();
-    });
-    EXPECT_EQ(config.ioType, 2);
-    EXPECT_EQ(config.ioPort, "E800");
+    form.Execute(config, kWaveDevices, kTitle, PressOk);
+    EXPECT_EQ(std::tuple(config.ioType, config.ioPort), std::tuple(2, "E800"));
 }
 
 TEST_F(FormPortTest, WaveValuesSelectListedItemsAndNumbersFallBack) {
-    PortConfig listed;
-    listed.ioSRate = 44100;
-    listed.ioBSize = 4096;
-    listed.ioRSize = 256;
-    Run(listed, [](TFormPort& f) {
-        EXPECT_EQ(f.ComboBoxSRate.Text(), "44100");
-        EXPECT_EQ(f.ComboBoxBSize.Text(), "4096");
-        EXPECT_EQ(f.ComboBoxRSize.Text(), "256");
-        f.ButtonOk.Click();
-    });
-    EXPECT_EQ(listed.ioSRate, 44100u);
-    EXPECT_EQ(listed.ioBSize, 4096);
-    EXPECT_EQ(listed.ioRSize, 256);
-
-    PortConfig unlisted;
-    unlisted.ioSRate = 44000;
-    unlisted.ioBSize = 100;
-    unlisted.ioRSize = 13;
-    Run(unlisted, [](TFormPort& f) {
-        EXPECT_EQ(f.ComboBoxSRate.Text(), "11025");
-        EXPECT_EQ(f.ComboBoxBSize.Text(), "128");
-        EXPECT_EQ(f.ComboBoxRSize.Text(), "8");
-        f.EditPre.SetText("abc");
-        f.EditPost.SetText(" 7 ");
-        f.EditKey.SetText("70000");
-        f.ButtonOk.Click();
-    });
-    EXPECT_EQ(unlisted.ioSRate, 11025u);
-    EXPECT_EQ(unlisted.ioPre, 3);
-    EXPECT_EQ(unlisted.ioPost, 7);
-    EXPECT_EQ(unlisted.ioKey, 15) << "out of range for a delay count";
+    // Stored rate, buffer size and ring size; the texts shown; what OK stores.
+    const struct {
+        uint32_t rate;
+        int buffer, ring;
+        const char* shown[3];
+        uint32_t storedRate;
+    } cases[] = {{44100, 4096, 256, {"44100", "4096", "256"}, 44100},
+                 {44000, 100, 13, {"11025", "128", "8"}, 11025}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rate);
+        PortConfig config;
+        std::tie(config.ioSRate, config.ioBSize, config.ioRSize) =
+            std::tuple(c.rate, c.buffer, c.ring);
+        Run(config, [&c](TFormPort& f) {
+            EXPECT_EQ(f.ComboBoxSRate.Text(), c.shown[0]);
+            EXPECT_EQ(f.ComboBoxBSize.Text(), c.shown[1]);
+            EXPECT_EQ(f.ComboBoxRSize.Text(), c.shown[2]);
+            f.EditPre.SetText("abc");
+            f.EditPost.SetText(" 7 ");
+            f.EditKey.SetText("70000"); // out of range for a delay count
+            f.ButtonOk.Click();
+        });
+        EXPECT_EQ(std::tuple(config.ioSRate, config.ioBSize, config.ioRSize),
+                  std::tuple(c.storedRate, std::stoi(c.shown[1]), std::stoi(c.shown[2])));
+        EXPECT_EQ(std::tuple(config.ioPre, config.ioPost, config.ioKey), std::tuple(3, 7, 15));
+    }
 }
 
 TEST_F(FormPortTest, TypeChangeEnablesOnlyWhatTheTypeUses) {
@@ -228,75 +239,43 @@ TEST_F(FormPortTest, TypeChangeEnablesOnlyWhatTheTypeUses) {
     });
 }
 
-TEST_F(FormPortTest, WaveDeviceIsChosenByName) {
-    PortConfig stored = Stored(kIoTypeWave, "Speakers");
-    Run(stored, [](TFormPort& f) {
-        EXPECT_EQ(f.ComboBoxWavePort.Text(), "Speakers");
-        f.ComboBoxWavePort.UserSelect(1);
-        f.ButtonOk.Click();
-    });
-    EXPECT_EQ(stored.ioType, kIoTypeWave);
-    EXPECT_EQ(stored.ioPort, "Line [2] Out");
-
-    PortConfig gone = Stored(kIoTypeWave, "USB Headset");
-    Run(gone, PressOk);
-    EXPECT_EQ(gone.ioPort, "No wave output");
-
-    PortConfig noDevices = Stored(kIoTypeWave, "Speakers");
-    TFormPort fresh(dir.path, PciRoot().string());
-    fresh.Execute(noDevices, {}, kTitle, PressOk);
-    EXPECT_EQ(noDevices.ioPort, "No wave output");
-}
-
 // A JACK server runs at one rate; the dialog's 11025 Hz default played through it is converted
 // twice and sounds 63-86 ms late. The device's own rate is preselected unless the user chose a
-// rate for that device before.
+// rate for that device before; a device that takes any rate leaves the stored one alone.
 TEST_F(FormPortTest, AWaveDeviceWithARateOfItsOwnGetsItPreselected) {
-    test::FakeAudioBackend jack({"Dummy JACK", "Other"}, 48000);
-    WaveOut wave(jack, false);
-    const std::vector<std::string> devices = wave.ListDevices(true);
-    form.deviceRate = [&wave](const std::string& name) { return wave.PreferredRate(name); };
-    struct Case {
+    test::FakeAudioBackend jack({"Dummy JACK", "Other"}, 48000), anyRate({"Speakers"}, 0);
+    WaveOut fixed(jack, false), flexible(anyRate, false);
+    const struct {
         const char* what;
+        WaveOut* wave;
         int storedType;
         const char* storedDevice;
         uint32_t storedRate;
         int pick; // the device the user picks, -1 for none
         const char* shown;
+    } cases[] = {
+        {"first start, device picked", &fixed, 3, "0220", 11025, 1, "48000"},
+        {"stored rate for this device", &fixed, kIoTypeWave, "Dummy JACK", 22050, -1, "22050"},
+        {"stored rate, picked again", &fixed, kIoTypeWave, "Dummy JACK", 22050, 1, "22050"},
+        {"stored rate for another device", &fixed, kIoTypeWave, "Other", 22050, 1, "48000"},
+        {"No wave output names no rate", &fixed, 3, "0220", 11025, 0, "11025"},
+        {"any rate", &flexible, 3, "0220", 11025, 1, "11025"},
     };
-    const Case cases[] = {
-        {"first start, device picked", 3, "0220", 11025, 1, "48000"},
-        {"stored rate for this device", kIoTypeWave, "Dummy JACK", 22050, -1, "22050"},
-        {"stored rate, picked again", kIoTypeWave, "Dummy JACK", 22050, 1, "22050"},
-        {"stored rate for another device", kIoTypeWave, "Other", 22050, 1, "48000"},
-        {"No wave output names no rate", 3, "0220", 11025, 0, "11025"},
-    };
-    for (const Case& c : cases) {
-        PortConfig config;
-        config.ioType = c.storedType;
-        config.ioPort = c.storedDevice;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        form.deviceRate = [&c](const std::string& name) { return c.wave->PreferredRate(name); };
+        PortConfig config = Stored(c.storedType, c.storedDevice);
         config.ioSRate = c.storedRate;
-        form.Execute(config, devices, kTitle, [&c](TFormPort& f) {
+        form.Execute(config, c.wave->ListDevices(true), kTitle, [&c](TFormPort& f) {
             f.RadioGroupType.SetItemIndex(kIoTypeWave);
             if (c.pick >= 0) {
                 f.ComboBoxWavePort.UserSelect(c.pick);
             }
-            EXPECT_EQ(f.ComboBoxSRate.Text(), c.shown) << c.what;
+            EXPECT_EQ(f.ComboBoxSRate.Text(), c.shown);
             f.ButtonOk.Click();
         });
-        EXPECT_EQ(std::to_string(config.ioSRate), c.shown) << c.what;
+        EXPECT_EQ(std::to_string(config.ioSRate), c.shown);
     }
-
-    // A device that takes any rate leaves the stored one, or the default, alone.
-    test::FakeAudioBackend anyRate({"Speakers"}, 0);
-    WaveOut flexible(anyRate, false);
-    PortConfig config;
-    form.deviceRate = [&flexible](const std::string& name) { return flexible.PreferredRate(name); };
-    form.Execute(config, flexible.ListDevices(true), kTitle, [](TFormPort& f) {
-        f.ComboBoxWavePort.UserSelect(1);
-        f.ButtonOk.Click();
-    });
-    EXPECT_EQ(config.ioSRate, 11025u);
 }
 
 TEST_F(FormPortTest, LfoNeedsCcAndOptionsAreRebuiltFromTheControls) {
@@ -335,27 +314,23 @@ TEST_F(FormPortTest, LfoNeedsCcAndOptionsAreRebuiltFromTheControls) {
 }
 
 TEST_F(FormPortTest, SoundFileIsOfferedFreshAndOnlyAChosenFileIsTaken) {
-    PortConfig kept;
-    kept.ioType = kIoTypeWave;
-    kept.soundFile = "last.wav";
-    Run(kept, [](TFormPort& f) {
-        EXPECT_EQ(f.EditSoundFile.Text(), "No wave file output");
-        f.ButtonOk.Click();
-    });
-    EXPECT_EQ(kept.soundFile, "last.wav");
-
     std::vector<SaveFileRequest> requests;
     std::optional<std::string> answer;
     form.saveFileDialog = [&](const SaveFileRequest& request) {
         requests.push_back(request);
         return answer;
     };
-    PortConfig chosen;
-    chosen.ioType = kIoTypeWave;
+    PortConfig chosen = Stored(kIoTypeWave, "Speakers");
+    chosen.soundFile = "last.wav";
     const std::string take = (dir.path / "wave" / "take1.wav").string();
     Run(chosen, [&](TFormPort& f) {
+        EXPECT_EQ(f.EditSoundFile.Text(), "No wave file output");
         f.SpeedButtonSoundFile.Click();
         EXPECT_EQ(f.EditSoundFile.Text(), "No wave file output") << "the user cancelled";
+        f.ButtonOk.Click();
+    });
+    EXPECT_EQ(chosen.soundFile, "last.wav");
+    Run(chosen, [&](TFormPort& f) {
         answer = take;
         f.SpeedButtonSoundFile.Click();
         f.ButtonOk.Click();
