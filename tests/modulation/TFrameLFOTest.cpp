@@ -189,19 +189,21 @@ TEST_F(FrameLFOTest, SendsChangesOnlyAndShrinkingTheDurationStillEndsTheCycle) {
 }
 
 TEST_F(FrameLFOTest, NoteAndSwitchTriggers) {
-    // 'K' / 'k' strike / release a note, 'S' / 's' move switch 1 / 2 to a value; each followed
-    // by + if the LFO runs afterwards, - if not.
+    // 'K' / 'k' strike / release a note, 'S' / 's' move switch 1 / 2 to a value, 'T' runs that
+    // many ticks of a one-cycle LFO, 'E' sets the enable; each followed by + if the LFO runs
+    // afterwards, - if not.
     const struct {
         int trigger, noteFilter, octaveFilter;
         const char* events;
         int switch1; // switch 1's state at the end
     } cases[] = {
         {TFrameLFO::kTrigStart, 0, 0, "K60- k60-", 0},
-        {TFrameLFO::kTrigDown, 0, 0, "k60- K60+ k60+", 0},
+        // "Down" restarts on every key, "Down once" not while running; disabled, no key counts.
+        {TFrameLFO::kTrigDown, 0, 0, "k60- K60+ k60+ T90+ K64+ T10+ E0- K60-", 0},
         {TFrameLFO::kTrigDownUp, 0, 0, "K60+ k62+ k60-", 0},
         {TFrameLFO::kTrigUp, 0, 0, "K60- k60+", 0},
         {TFrameLFO::kTrigUpDown, 0, 0, "k60+ K62+ K60-", 0},
-        {TFrameLFO::kTrigDownOnce, 0, 0, "k60- K60+", 0},
+        {TFrameLFO::kTrigDownOnce, 0, 0, "k60- K60+ T90+ K64+ T6-", 0},
         {TFrameLFO::kTrigUpOnce, 0, 0, "K60- k60+", 0},
         {TFrameLFO::kTrigSw1Down, 0, 0, "K60-", 0},
         // "C" only, then octave "C4 B4" only (notes 60..71).
@@ -220,6 +222,7 @@ TEST_F(FrameLFOTest, NoteAndSwitchTriggers) {
         lfo.ComboBoxTrig.UserSelect(c.trigger);
         lfo.ComboBoxNote.UserSelect(c.noteFilter);
         lfo.ComboBoxOctave.UserSelect(c.octaveFilter);
+        lfo.ComboBoxCycles.SetText("1");
         Start(96);
         std::istringstream events(c.events);
         char kind = 0, running = 0;
@@ -228,6 +231,10 @@ TEST_F(FrameLFOTest, NoteAndSwitchTriggers) {
             const auto byte = static_cast<uint8_t>(value);
             if (kind == 'S' || kind == 's') {
                 kind == 'S' ? lfo.Switch1Event(byte) : lfo.Switch2Event(byte);
+            } else if (kind == 'T') {
+                Ticks(value);
+            } else if (kind == 'E') {
+                lfo.CheckBoxEnable.SetChecked(value != 0);
             } else {
                 lfo.NoteEvent(byte, 100, kind == 'K');
             }
@@ -235,19 +242,6 @@ TEST_F(FrameLFOTest, NoteAndSwitchTriggers) {
         }
         EXPECT_EQ(lfo.State().SwitchState1, c.switch1);
     }
-    // "Down" restarts on every key, "Down once" not while running; a disabled LFO hears nothing.
-    for (int trigger : {TFrameLFO::kTrigDown, TFrameLFO::kTrigDownOnce}) {
-        lfo.ComboBoxTrig.UserSelect(trigger);
-        lfo.Pause();
-        lfo.NoteEvent(60, 100, true);
-        Ticks(5);
-        lfo.NoteEvent(64, 100, true);
-        EXPECT_EQ(lfo.State().ElapsedTicks, trigger == TFrameLFO::kTrigDown ? 0 : 5);
-    }
-    lfo.CheckBoxEnable.SetChecked(false);
-    lfo.ComboBoxTrig.UserSelect(TFrameLFO::kTrigDown);
-    lfo.NoteEvent(60, 100, true);
-    EXPECT_FALSE(lfo.Running());
 }
 
 TEST_F(FrameLFOTest, ModulationTargets) {
