@@ -70,23 +70,24 @@ TEST_F(FormDSPTest, GainFollowsTheFourthPowerAndClips) {
     EXPECT_EQ(TFormDSP::GainFactor(32), 1.0 / 16);
     EXPECT_NEAR(TFormDSP::GainFactor(127), 15.5, 0.01);
 
-    dsp.SetInputGain(127);
-    const auto boosted = static_cast<int16_t>(1000 * TFormDSP::GainFactor(127));
-    EXPECT_EQ(boosted, 15505);
-    EXPECT_EQ(Processed(dsp, {32767, -32768, 1000, -1000}),
-              (std::vector<int16_t>{32767, -32768, boosted, static_cast<int16_t>(-boosted)}));
-    dsp.SetInputGain(64);
-    dsp.SetOutputGain(32);
-    EXPECT_EQ(Processed(dsp, {1600, -1615}), (std::vector<int16_t>{100, -100}))
-        << "truncated to zero";
-    dsp.SetOutputGain(0);
-    EXPECT_EQ(Processed(dsp, {32767, -32768}), (std::vector<int16_t>{0, 0}));
+    const struct {
+        uint8_t in, out;
+        std::vector<int16_t> frames, want;
+    } cases[] = {
+        {127, 64, {32767, -32768, 1000, -1000}, {32767, -32768, 15505, -15505}},
+        {64, 32, {1600, -1615}, {100, -100}}, // truncated towards zero
+        {64, 0, {32767, -32768}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.in) + " " + std::to_string(c.out));
+        dsp.SetInputGain(c.in);
+        dsp.SetOutputGain(c.out);
+        EXPECT_EQ(Processed(dsp, c.frames), c.want);
+    }
 }
 
 TEST_F(FormDSPTest, CrushClearsLowBitsOfTheMagnitudeAndNoiseFillsOnlyThem) {
-    EXPECT_FALSE(dsp.ComboBoxNoise.Enabled()) << "no noise without crushing";
     dsp.TrackBarCrush.SetPosition(8);
-    EXPECT_TRUE(dsp.ComboBoxNoise.Enabled());
     const auto in = Assorted();
     const auto out = Processed(dsp, in);
     for (size_t i = 0; i < in.size(); ++i) {
@@ -141,8 +142,7 @@ TEST_F(FormDSPTest, OnePoleFilters) {
     Filter(1, 64);
     Processed(dsp, Constant(0, 256));
     const auto low = Processed(dsp, Constant(10000, 64));
-    EXPECT_GT(low[0], 0);
-    EXPECT_LT(low[0], 10000);
+    EXPECT_TRUE(low[0] > 0 && low[0] < 10000) << low[0];
     EXPECT_TRUE(std::is_sorted(low.begin(), low.end()));
     EXPECT_GT(low.back(), 9900);
     Filter(2, 64);
@@ -153,13 +153,13 @@ TEST_F(FormDSPTest, OnePoleFilters) {
 }
 
 TEST_F(FormDSPTest, ResonantFiltersStayBoundedWhenUnstable) {
-    dsp.SetInputGain(127);
-    dsp.SetOutputGain(127);
     std::vector<int16_t> square(128);
     for (size_t i = 0; i < square.size(); ++i) {
         square[i] = (i / 16) % 2 == 0 ? 32767 : -32768;
     }
     for (int mode : {3, 4, 5}) {
+        dsp.SetInputGain(127);
+        dsp.SetOutputGain(127);
         Filter(mode, 127, 127);
         bool railed = false;
         for (int buffer = 0; buffer < 200; ++buffer) {
@@ -180,8 +180,6 @@ TEST_F(FormDSPTest, ResonantFiltersStayBoundedWhenUnstable) {
         for (int16_t sample : out) {
             EXPECT_LE(std::abs(sample), 1) << "mode " << mode;
         }
-        dsp.SetInputGain(127);
-        dsp.SetOutputGain(127);
     }
 }
 
@@ -259,36 +257,42 @@ TEST_F(FormDSPTest, FilterModeEnablesItsSliders) {
         return std::pair(dsp.TrackBarFrequency.Enabled(), dsp.TrackBarResonance.Enabled());
     };
     EXPECT_EQ(sliders(), std::pair(false, false));
-    dsp.ComboBoxFilter.UserSelect(2);
-    EXPECT_EQ(sliders(), std::pair(true, false));
+    // Off, low pass, high pass, then the three resonant ones.
+    const std::pair<bool, bool> uses[] = {{false, false}, {true, false}, {true, false},
+                                          {true, true},   {true, true},  {true, true}};
+    for (int mode = 0; mode < 6; ++mode) {
+        dsp.ComboBoxFilter.UserSelect(mode);
+        EXPECT_EQ(sliders(), uses[mode]) << mode;
+    }
     dsp.ComboBoxFilter.UserSelect(4);
-    EXPECT_EQ(sliders(), std::pair(true, true));
     EXPECT_EQ(dsp.Parameters().a, 0.5);
     EXPECT_EQ(dsp.Parameters().b, 1.5) << "q + q / (1 - f) at 64, 64";
     dsp.SetResonance(0);
     EXPECT_EQ(dsp.Parameters().b, 0.0);
-    dsp.LabelFilter.Click();
-    EXPECT_EQ(dsp.ComboBoxFilter.ItemIndex(), 0);
-    EXPECT_EQ(sliders(), std::pair(false, false));
 }
 
+// Each label resets its own control; Default resets all but Enable.
 TEST_F(FormDSPTest, DefaultsAndLabelsResetTheirControls) {
-    ASSERT_TRUE(dsp.ApplySettings("1,1,10,20,5,2,3,30,40"));
-    dsp.LabelPre.Click();
-    dsp.LabelCrush.Click();
-    dsp.LabelResonance.Click();
-    dsp.LabelPatch.Click();
-    EXPECT_EQ(dsp.SettingsText(), "0,1,64,20,0,2,3,30,64");
-    EXPECT_FALSE(dsp.ComboBoxNoise.Enabled());
-    dsp.LabelGain.Click();
-    dsp.LabelFreqency.Click();
-    dsp.LabelNoise.Click();
-    EXPECT_EQ(dsp.SettingsText(), "0,1,64,64,0,0,3,64,64");
-
-    ASSERT_TRUE(dsp.ApplySettings("1,1,10,20,5,2,3,30,40"));
-    dsp.ButtonDefault.Click();
-    EXPECT_EQ(dsp.SettingsText(), "0,1,64,64,0,0,0,64,64") << "Enable stays";
-    EXPECT_FALSE(dsp.TrackBarFrequency.Enabled());
+    const std::pair<Label TFormDSP::*, const char*> cases[] = {
+        {&TFormDSP::LabelPatch, "0,1,10,20,5,2,3,30,40"},
+        {&TFormDSP::LabelPre, "1,1,64,20,5,2,3,30,40"},
+        {&TFormDSP::LabelGain, "1,1,10,64,5,2,3,30,40"},
+        {&TFormDSP::LabelCrush, "1,1,10,20,0,2,3,30,40"},
+        {&TFormDSP::LabelNoise, "1,1,10,20,5,0,3,30,40"},
+        {&TFormDSP::LabelFilter, "1,1,10,20,5,2,0,30,40"},
+        {&TFormDSP::LabelFreqency, "1,1,10,20,5,2,3,64,40"},
+        {&TFormDSP::LabelResonance, "1,1,10,20,5,2,3,30,64"},
+        {nullptr, "0,1,64,64,0,0,0,64,64"},
+    };
+    for (const auto& [label, want] : cases) {
+        SCOPED_TRACE(want);
+        ASSERT_TRUE(dsp.ApplySettings("1,1,10,20,5,2,3,30,40"));
+        label != nullptr ? (dsp.*label).Click() : dsp.ButtonDefault.Click();
+        EXPECT_EQ(dsp.SettingsText(), want);
+        // The noise list and the filter sliders follow the reset values.
+        EXPECT_EQ(dsp.ComboBoxNoise.Enabled(), dsp.TrackBarCrush.Position() != 0);
+        EXPECT_EQ(dsp.TrackBarFrequency.Enabled(), dsp.ComboBoxFilter.ItemIndex() != 0);
+    }
     EXPECT_EQ(Processed(dsp, Assorted()), Assorted());
 }
 
@@ -336,16 +340,10 @@ TEST(DspChainTest, ProcessNeverSeesHalfAPublication) {
     // Three settings that each leave the sound alone, published in turn as fast as possible;
     // any mix of their fields (the enable flag or the patch of one with the gains of another)
     // changes it.
-    std::array<DspParameters, 3> blocks;
-    blocks[0].enabled = true;
-    blocks[0].preGain = 2.0;
-    blocks[0].outGain = 0.5;
-    blocks[1].enabled = true;
-    blocks[1].patch = 5;
-    blocks[1].preGain = 4.0;
-    blocks[1].outGain = 4.0;
-    blocks[2].preGain = 3.0;
-    blocks[2].outGain = 3.0;
+    const std::array<DspParameters, 3> blocks = {
+        DspParameters{.enabled = true, .preGain = 2.0, .outGain = 0.5},
+        DspParameters{.enabled = true, .patch = 5, .preGain = 4.0, .outGain = 4.0},
+        DspParameters{.preGain = 3.0, .outGain = 3.0}};
     DspChain chain;
     chain.Publish(blocks[0]);
     std::atomic<bool> done{false};
