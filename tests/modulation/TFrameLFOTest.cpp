@@ -209,9 +209,9 @@ TEST_F(FrameLFOTest, NoteAndSwitchTriggers) {
         // "C" only, then octave "C4 B4" only (notes 60..71).
         {TFrameLFO::kTrigDown, 1, 0, "K61- K72+", 0},
         {TFrameLFO::kTrigDown, 0, 6, "K72- K71+", 0},
-        // Switches: down at 72 and above, up below 56, nothing in between.
+        // Switches: down at 72 and above, up below 56, nothing in between; held down, no restart.
         {TFrameLFO::kTrigSw1DownUp, 0, 0, "S71- S72+ S56+ S55- S60- s127- S127+", 1},
-        {TFrameLFO::kTrigSw1Down, 0, 0, "S100+ S0+", 0},
+        {TFrameLFO::kTrigSw1Down, 0, 0, "S100+ T90+ S127+ T10- S0- S100+ S0+", 0},
         {TFrameLFO::kTrigSw2DownUp, 0, 0, "S100- s100+ s0-", 0},
     };
     master = false; // enabling starts nothing
