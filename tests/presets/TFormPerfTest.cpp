@@ -184,6 +184,7 @@ TEST_F(TFormPerfTest, PreviewShowsTheRecordAndLoadAppliesInOrder) {
     EXPECT_EQ(dialog->Record(),
               (PerformanceRecord{
                   .lfo = "Wobble", .lfoEnable = true, .seqEnable = true, .bendEnable = true}));
+    EXPECT_EQ(dialog->EditBPM.Text(), "120"); // a record reads no number as 120 as well
     EXPECT_EQ(dialog->Caption(), "Performance - Vorpline");
 
     EXPECT_THAT(dialog->ListBoxPerformance.Items(), ElementsAre("Show"));
