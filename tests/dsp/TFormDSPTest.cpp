@@ -257,6 +257,7 @@ TEST_F(FormDSPTest, FilterModeEnablesItsSliders) {
         return std::pair(dsp.TrackBarFrequency.Enabled(), dsp.TrackBarResonance.Enabled());
     };
     EXPECT_EQ(sliders(), std::pair(false, false));
+    EXPECT_FALSE(dsp.ComboBoxNoise.Enabled()) << "no noise without crushing";
     // Off, low pass, high pass, then the three resonant ones.
     const std::pair<bool, bool> uses[] = {{false, false}, {true, false}, {true, false},
                                           {true, true},   {true, true},  {true, true}};
