@@ -75,15 +75,7 @@ TEST_F(LiveJack, NotesFromAMidiClientSoundAtTheirPitch) {
     auto wave = WaveFileReader::Load(dir.File("live.wav"));
     StereoSignal s{wave.Samples(), wave.SampleRate()};
     ASSERT_GE(s.Frames(), s.FrameAt(3.5));
-    // Find a note's start: a stretch of silence followed by sound.
-    const double step = 0.01;
-    double onset = -1;
-    for (double t = 0.4; t < 3.2; t += step) {
-        if (s.Peak(t - 0.35, t) <= 8 && s.Peak(t, t + step) > 1000) {
-            onset = t;
-            break;
-        }
-    }
+    const double onset = s.Onset(0.4, 3.2);
     ASSERT_GE(onset, 0) << "no note after silence in the recording";
     EXPECT_NEAR(s.Frequency(onset + 0.05, onset + 0.45), 440.0, 1.0);
 }

@@ -44,6 +44,17 @@ struct StereoSignal {
         }
         return crossings > 0 ? crossings * rate / (last - first) : 0.0;
     }
+
+    // The first note to start in [from, to) seconds after 0.35 s of silence, to 10 ms, or -1.
+    double Onset(double from, double to) const {
+        constexpr double kStep = 0.01;
+        for (double t = from; t < to; t += kStep) {
+            if (Peak(t - 0.35, t) <= 8 && Peak(t, t + kStep) > 1000) {
+                return t;
+            }
+        }
+        return -1;
+    }
 };
 
 } // namespace vorpline::test
