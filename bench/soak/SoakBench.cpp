@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -258,6 +259,31 @@ std::string ReadAll(const fs::path& file) {
     return text.str();
 }
 
+// Per client, how often an xrun found it unfinished, and of those how often it had been woken
+// but not yet scheduled ("Triggered"): those are the machine's wake-up latency, the others the
+// client's own cost.
+void PrintUnfinishedClients(const std::string& serverLog) {
+    const std::string marker = "JackEngine::XRun: client = ";
+    std::map<std::string, std::pair<long, long>> clients;
+    std::istringstream lines(serverLog);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t at = line.find(marker);
+        const size_t end = line.find(" was not finished", at);
+        if (at == std::string::npos || end == std::string::npos) {
+            continue;
+        }
+        auto& [unfinished, triggered] =
+            clients[line.substr(at + marker.size(), end - at - marker.size())];
+        ++unfinished;
+        triggered += line.find("state = Triggered") != std::string::npos ? 1 : 0;
+    }
+    for (const auto& [client, counts] : clients) {
+        std::printf("xruns that caught %s unfinished: %ld (not yet scheduled %ld)\n",
+                    client.c_str(), counts.first, counts.second);
+    }
+}
+
 int Run(int minutes, const std::string& songFile, unsigned period) {
     const fs::path program = fs::canonical("/proc/self/exe").parent_path() / "vorpline";
     if (auto missing = test::JackServer::Missing({"Xvfb"}); missing || !fs::exists(program)) {
@@ -273,7 +299,10 @@ int Run(int minutes, const std::string& songFile, unsigned period) {
         std::fprintf(stderr, "the X server did not start\n");
         return 1;
     }
-    test::JackServer server("soak", static_cast<int>(period));
+    // The server's own log names the client each xrun caught unfinished.
+    const fs::path serverLog =
+        fs::temp_directory_path() / ("soak-jackd-" + std::to_string(getpid()));
+    test::JackServer server("soak", static_cast<int>(period), serverLog.string());
     if (!server.Up()) {
         std::fprintf(stderr, "the JACK server did not start\n");
         return 1;
@@ -341,6 +370,8 @@ int Run(int minutes, const std::string& songFile, unsigned period) {
                 firstMinuteKiB, peakAfterKiB, growth, kGrowthLimitKiB, lastKiB);
     std::printf("xruns: trivial client %ld, the program's own underruns %ld\n", bench.Xruns(),
                 underruns);
+    PrintUnfinishedClients(ReadAll(serverLog));
+    fs::remove(serverLog);
     std::printf("error boxes %ld, heard every minute %s, ended cleanly on SIGTERM %s\n", boxes,
                 silent ? "NO" : "yes", endedCleanly ? "yes" : "NO");
     const bool passed = growth < kGrowthLimitKiB && boxes == 0 && !silent && endedCleanly;

@@ -45,12 +45,15 @@ public:
     static std::string Tool(const std::string& name) { return *Find(name); }
 
     // `tag` tells the server apart from those of other tests; `period` in frames at 48 kHz
-    // sets the time step of MIDI on the server.
-    explicit JackServer(const std::string& tag, int period = 512)
+    // sets the time step of MIDI on the server. The server's error messages (its xruns among
+    // them) go to `logFile`.
+    explicit JackServer(const std::string& tag, int period = 512,
+                        const std::string& logFile = "/dev/null")
         : name("vorpline-" + tag + "-" + std::to_string(getpid())),
           serverName("JACK_DEFAULT_SERVER", name), noAutostart("JACK_NO_START_SERVER", "1"),
           jackd({Tool("jackd"), "-n", name, "--realtime", "-d", "dummy", "-r", "48000", "-p",
-                 std::to_string(period)}) {}
+                 std::to_string(period)},
+                "/dev/null", logFile) {}
 
     // Whether the server answers (its playback ports are listed) within the patience.
     bool Up() { return WaitForPort("system:playback_1"); }
